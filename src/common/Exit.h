@@ -1,0 +1,16 @@
+// Ending the process. Every fatal path of the engine ends here, so tests and
+// the fuzzer can replace the real exit with a hook of their own.
+#pragma once
+
+namespace velmora {
+
+using ExitHook = void (*)(int status);
+
+// Ends the process with `status` (after flushing the standard streams), or
+// calls the installed hook, which must not return.
+[[noreturn]] void exitProcess(int status);
+
+// Installs a hook that replaces the process exit; null restores it.
+void setExitHook(ExitHook hook);
+
+} // namespace velmora

@@ -1,0 +1,205 @@
+// The loaded scenario script and everything that reads it: the script buffer,
+// the label table, the tokenizer and argument readers, the variable store and
+// the expression evaluator.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "script/Variables.h"
+
+namespace velmora {
+
+constexpr int32_t TOKEN_BUFFER_SIZE = 2048;
+constexpr int32_t DEFAULT_SCREEN_WIDTH = 640;
+constexpr int32_t DEFAULT_SCREEN_HEIGHT = 480;
+constexpr int32_t DEFAULT_VARIABLE_COUNT = 4096;
+constexpr int32_t DEFAULT_GLOBAL_BORDER = 200;
+
+// Bits of ScriptStream::end_flags.
+constexpr int32_t END_COMMA = 1;    // a comma followed the last token or argument
+constexpr int32_t END_ONE_BYTE = 2; // the last token was one-byte text
+
+// The script files that may make up a game, by how their bytes are decoded.
+enum class ScriptMode : int32_t { Plain = 0, Xor = 1, KeyedSecret = 2, KeyTable = 3 };
+
+// One label of the script. Positions point into the script buffer.
+struct LabelEntry {
+    std::string name;             // without the '*', lower-case
+    const char* header = nullptr; // the '*'
+    const char* body = nullptr;   // where the statements begin; null marks the end of the script
+    int32_t first_line = 0;       // script-wide line of the label's own line
+    int32_t line_count = 0;       // lines covered, the label's own line included
+};
+
+// A list of names kept upper-cased with '/' read as '\' (the label and file logs).
+struct NameLog {
+    std::vector<std::string> names;
+    std::string file_name;
+};
+
+class ScriptStream {
+  public:
+    ScriptStream();
+
+    // ---- Loading ----
+    // Reads the script files under archive_path; 0, or -1 when none exists.
+    int32_t loadScript(const std::string& archive_path);
+    // Copies the 256-byte substitution table, or installs the identity for null.
+    void installKeyTable(const uint8_t* table);
+    // Loads a script held in memory as if read from a plain text file (tests and tools).
+    void loadFromMemory(const char* bytes, size_t length);
+
+    const char* bufferStart() const { return script_buffer.get(); }
+    const char* bufferEnd() const { return script_buffer.get() + script_length; }
+    size_t scriptLength() const { return script_length; }
+    size_t offsetOf(const char* pos) const { return static_cast<size_t>(pos - bufferStart()); }
+
+    // ---- Tokens ----
+    const char* readToken();
+    bool lastTokenWasText() const { return text_token; }
+    bool lastTokenWasRead() const { return was_read; }
+    // The current token, less one leading '_', begins with `name`.
+    bool tokenIs(const char* name) const;
+
+    // ---- Argument readers ----
+    int32_t readInteger();
+    const char* readStr();
+    void readVariableRef();
+    const char* readLabelToken();
+    void saveVariableRef() { saved_ref = last_ref; }
+    void copyTokenToSaved();
+    // Parses "#rrggbb" into rgb[0..2]; a parse error ends the process.
+    void readColor(uint8_t rgb[3], const char* text) const;
+
+    // ---- Position control ----
+    void jumpTo(const char* pos) { token_start = read_position = pos; }
+    void pushPosition(const char* pos);
+    void popPosition();
+    void skipStatement();
+    void advanceLines(int32_t n);
+    bool nextIsKeyword(const char* word);
+    void addStringBuffer(char byte);
+    int32_t clickWaitKind(const char* text, bool nested) const;
+    static int32_t formatNumber(char* out, int32_t value, int32_t width, bool zero_pad);
+
+    // ---- Labels ----
+    int32_t labelIndexOf(const std::string& name) const;
+    LabelEntry labelNamed(const std::string& name);
+    LabelEntry labelAfter(const std::string& name);
+    const LabelEntry& labelAt(const char* pos) const;
+    const LabelEntry& labelAtLine(int32_t line) const;
+    int32_t lineInLabel(const char* pos) const;
+    const char* addressOfLine(int32_t line) const;
+    const std::vector<LabelEntry>& labelTable() const { return labels; }
+
+    // ---- Variables and expressions ----
+    VariableSlot& variableSlot(int32_t n);
+    void setNumber(int32_t n, int32_t v);
+    void setInt(const VarRef& ref, int32_t v, int32_t offset = 0);
+    int32_t valueOfRef(const VarRef& ref);
+    int32_t& arrayCell(int32_t number, const VarRef& ref, int32_t offset);
+    static void setString(std::string& text, const char* source, int32_t length = -1);
+    int32_t parseOperand(const char*& p);
+    int32_t parseOpTerm(const char*& p, bool want_operator, int32_t& op);
+    int32_t evalIntExpr(const char*& p);
+    int32_t applyOperator(int32_t x, int32_t op, int32_t y);
+    void parseStr(const char*& p);
+    void parseArray(const char*& p);
+    void declareArray();
+    void addNumAlias(const std::string& name, int32_t value);
+    void addStrAlias(const std::string& name, const std::string& text);
+    const NumAlias* findNumAlias(const std::string& name) const;
+    const StrAlias* findStrAlias(const std::string& name) const;
+    const ArrayVar* findArray(int32_t number) const;
+    void resetScriptState();
+    // Sets the local variables (below global_border) to 0 and no text.
+    void clearLocalVariables();
+
+    // ---- Read marks and logs ----
+    void markRead(const char* pos);
+    // Index of the normalised name in the log, appending it when `add`; -1 if absent.
+    int32_t findInLog(NameLog& log, const char* name, bool add);
+    static void clearLog(NameLog& log) { log.names.clear(); }
+
+    // ---- Errors ----
+    // Prints the script error with the label and line of token_start; ends the process.
+    [[noreturn]] void scriptError(const char* message) const;
+
+    // ---- State (see the data model of each part of the stream) ----
+    // Header settings.
+    int32_t screen_width = DEFAULT_SCREEN_WIDTH;
+    int32_t screen_height = DEFAULT_SCREEN_HEIGHT;
+    int32_t variable_count = DEFAULT_VARIABLE_COUNT;
+    int32_t global_border = DEFAULT_GLOBAL_BORDER;
+
+    std::string archive_path;
+    std::array<uint8_t, 256> key_table{};
+    bool key_table_present = false;
+
+    const char* token_start = nullptr;
+    const char* read_position = nullptr;
+    std::array<char, TOKEN_BUFFER_SIZE> token_buffer{};
+    int32_t token_length = 0;
+    std::array<char, TOKEN_BUFFER_SIZE> saved_buffer{};
+    std::array<char, TOKEN_BUFFER_SIZE> piece_buffer{};
+    int32_t piece_length = 0;
+    int32_t end_flags = 0;
+    bool text_token = false;
+    const char* wait_mark = nullptr;
+    bool english_lines = false;
+    // Click-wait characters set by `clickstr`: two-byte characters, and after a
+    // backquote one-byte characters.
+    std::string clickstr_list;
+
+    VarRef last_ref;
+    VarRef saved_ref;
+
+    std::vector<VariableSlot> slots;
+    std::vector<OverflowSlot> overflow_slots;
+    std::vector<ArrayVar> arrays;
+    std::vector<NumAlias> num_aliases;
+    std::vector<StrAlias> str_aliases;
+
+    bool read_marks_on = false;
+    std::vector<uint8_t> read_marks;
+    bool was_read = false;
+    NameLog label_log;
+    NameLog file_log;
+
+  private:
+    int32_t readScriptSub(std::FILE* file, char*& cursor, char* limit, ScriptMode mode);
+    void readHeaderLine();
+    void indexLabels();
+    int32_t finishLoad();
+    void endArgument(const char* p);
+    const char* skipBlanks(const char* p) const;
+    void appendToken(const char* bytes, size_t n);
+    void appendPiece(const char* bytes, size_t n);
+    void appendInteger(int32_t value);
+    void readTextToken(const char* p);
+    void readOneByteText(const char* p);
+    void readEnglishLine(const char* p);
+    const char* scanLabelToken(const char* p);
+
+    std::unique_ptr<char[]> script_buffer;
+    size_t script_length = 0;
+    int32_t label_count = 0;
+    std::vector<LabelEntry> labels;                       // script order, then the sentinel
+    std::unordered_map<std::string, int32_t> label_index; // first label of each name
+    bool labels_ready = false;
+    const char* pushed_token_start = nullptr;
+    const char* pushed_read_position = nullptr;
+};
+
+// Writes " *** Parse error at %s:%d [%s] ***" (or with "; detail") and ends the process.
+[[noreturn]] void reportParseError(const char* label, int32_t line, const char* message,
+                                   const char* detail = nullptr);
+
+} // namespace velmora

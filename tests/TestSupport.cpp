@@ -1,0 +1,118 @@
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "common/Exit.h"
+
+namespace velmora::test {
+
+namespace {
+[[noreturn]] void throwExit(int status) {
+    throw ProcessExit{status};
+}
+
+std::string readWhole(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+} // namespace
+
+ExitResult runTrappingExit(const std::function<void()>& body) {
+    ExitResult result{-1000, {}};
+    testing::internal::CaptureStderr();
+    setExitHook(throwExit);
+    try {
+        body();
+    } catch (const ProcessExit& e) {
+        result.status = e.status;
+    }
+    setExitHook(nullptr);
+    result.stderr_text = testing::internal::GetCapturedStderr();
+    return result;
+}
+
+ScratchDir::ScratchDir() {
+    std::random_device rd;
+    auto base = std::filesystem::temp_directory_path();
+    for (;;) {
+        dir = base / ("velmora-test-" + std::to_string(rd()));
+        if (std::filesystem::create_directory(dir)) break;
+    }
+}
+
+ScratchDir::~ScratchDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+}
+
+std::filesystem::path ScratchDir::write(const std::string& name, const std::string& bytes) const {
+    auto path = dir / name;
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return path;
+}
+
+RunResult runEngine(const std::vector<std::string>& args, const std::filesystem::path& cwd,
+                    int timeout_seconds, const std::vector<std::string>& env) {
+    ScratchDir io;
+    auto out_path = io.path() / "out";
+    auto err_path = io.path() / "err";
+    pid_t pid = fork();
+    if (pid == 0) {
+        int out_fd = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int err_fd = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int in_fd = open("/dev/null", O_RDONLY);
+        dup2(in_fd, 0);
+        dup2(out_fd, 1);
+        dup2(err_fd, 2);
+        if (chdir(cwd.c_str()) != 0) _exit(127);
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        for (const auto& e : env) putenv(const_cast<char*>(e.c_str()));
+        // SDL turns SIGTERM into a quit event, so a hung engine is stopped with SIGKILL.
+        alarm(static_cast<unsigned>(timeout_seconds));
+        signal(SIGALRM, SIG_DFL);
+        std::vector<char*> argv;
+        std::string program = VELMORA_BINARY;
+        argv.push_back(program.data());
+        std::vector<std::string> copies = args;
+        for (auto& a : copies) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    RunResult result{-1, {}, {}};
+    int status = 0;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_seconds + 5);
+    for (;;) {
+        pid_t r = waitpid(pid, &status, WNOHANG);
+        if (r == pid) break;
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            break;
+        }
+        usleep(2000);
+    }
+    if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
+    result.out = readWhole(out_path);
+    result.err = readWhole(err_path);
+    return result;
+}
+
+} // namespace velmora::test

@@ -1,0 +1,57 @@
+// Helpers shared by the tests: trapping the process exit, and scratch game
+// directories.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace velmora::test {
+
+// Thrown by the exit hook that ExitTrap installs.
+struct ProcessExit {
+    int status;
+};
+
+// Runs `body` with the process exit replaced by a throw of ProcessExit, and
+// captures what it wrote to standard error. Returns the exit status, or -1000
+// when `body` returned normally.
+struct ExitResult {
+    int status;
+    std::string stderr_text;
+    bool exited() const { return status != -1000; }
+};
+ExitResult runTrappingExit(const std::function<void()>& body);
+
+// A fresh directory under the system's temporary directory, removed when the
+// object goes out of scope.
+class ScratchDir {
+  public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    const std::filesystem::path& path() const { return dir; }
+    // Writes `bytes` to `name` under the directory and returns its path.
+    std::filesystem::path write(const std::string& name, const std::string& bytes) const;
+
+  private:
+    std::filesystem::path dir;
+};
+
+// The result of running the engine program.
+struct RunResult {
+    int status; // exit status, or -1 when the program did not exit normally
+    std::string out;
+    std::string err;
+};
+
+// Runs the engine program with `args` in `cwd`, headless, killed after
+// `timeout_seconds`; extra environment entries are NAME=VALUE strings.
+RunResult runEngine(const std::vector<std::string>& args, const std::filesystem::path& cwd,
+                    int timeout_seconds = 30, const std::vector<std::string>& env = {});
+
+} // namespace velmora::test
