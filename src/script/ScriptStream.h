@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <deque>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -162,7 +163,7 @@ class ScriptStream {
     VarRef saved_ref;
 
     std::vector<VariableSlot> slots;
-    std::vector<OverflowSlot> overflow_slots;
+    std::deque<OverflowSlot> overflow_slots; // a deque keeps slot references valid as it grows
     std::vector<ArrayVar> arrays;
     std::vector<NumAlias> num_aliases;
     std::vector<StrAlias> str_aliases;

@@ -1,0 +1,95 @@
+// The execution loop: fetches one token after another and dispatches it.
+#include <cstdio>
+#include <cstring>
+
+#include "engine/Velmora.h"
+#include "interp/CommandTable.h"
+
+namespace velmora {
+
+namespace {
+
+// The whole token, less one leading '_', is `name`. Only an exact `next` may
+// end a skip, so a command that merely begins with "next" cannot.
+bool tokenEquals(const char* token, const char* name) {
+    if (token[0] == '_') ++token;
+    return std::strcmp(token, name) == 0;
+}
+
+} // namespace
+
+void Velmora::fetchToken() {
+    script.readToken();
+    token_offset = 0;
+}
+
+void Velmora::executeLabel() {
+    for (;;) {
+        bool out_of_script = false;
+        while (current_line < current_label.line_count) {
+            const char* token = script.token_buffer.data();
+            // Nothing left to read although the label claims more lines: end
+            // as after the last label rather than read on forever.
+            if (token[0] == '\0' && script.read_position >= script.bufferEnd()) {
+                out_of_script = true;
+                break;
+            }
+            if (token[0] == '~') {
+                tilde_mark = script.read_position;
+                fetchToken();
+                continue;
+            }
+            if (skipping_to_next && !tokenEquals(token, "next")) {
+                char c = token[token_offset];
+                if (c == '\n') ++current_line;
+                if (c != ':' && c != ';' && c != '\n') script.skipStatement();
+                fetchToken();
+                continue;
+            }
+            int32_t result = Parseline();
+            if (result & (RESULT_DROP_LINE | RESULT_LINE_DONE)) {
+                if (result & RESULT_DROP_LINE) script.advanceLines(1);
+                if (++current_line >= current_label.line_count) break;
+            }
+            fetchToken();
+        }
+        current_label = out_of_script ? LabelEntry{} : script.labelAfter(current_label.name);
+        current_line = 0;
+        if (!current_label.body) {
+            std::fprintf(stderr, " ***** End *****\n");
+            endCommand();
+        }
+        script.jumpTo(current_label.body);
+        fetchToken();
+    }
+}
+
+int32_t Velmora::Parseline() {
+    const char* token = script.token_buffer.data();
+    if (token[0] == ';' || token[0] == '*' || token[0] == ':') return RESULT_PROCEED;
+
+    if (script.lastTokenWasText()) {
+        if (in_define_section) parseError("text cannot be displayed in define section.");
+        // The text display is not there yet: the text is passed over and the
+        // line feed token after it ends the line.
+        return RESULT_PROCEED;
+    }
+
+    const char* name = token[0] == '_' ? token + 1 : token;
+    if (name[0] >= 'a' && name[0] <= 'z') {
+        const IndexRange& range = command_index[name[0] - 'a'];
+        for (int32_t i = range.start; i >= 0 && i < range.start + range.count; ++i) {
+            if (std::strcmp(command_table[i].name, name) == 0) {
+                return (this->*command_table[i].handler)();
+            }
+        }
+    }
+
+    if (token[0] == '\n') return RESULT_PROCEED | RESULT_LINE_DONE;
+
+    std::fprintf(stderr, " command [%s] is not supported yet!!\n", token);
+    script.skipStatement();
+    return RESULT_PROCEED;
+}
+
+} // namespace velmora
