@@ -76,18 +76,23 @@ int32_t Velmora::Parseline() {
     }
 
     const char* name = token[0] == '_' ? token + 1 : token;
-    if (name[0] >= 'a' && name[0] <= 'z') {
-        const IndexRange& range = command_index[name[0] - 'a'];
-        for (int32_t i = range.start; i >= 0 && i < range.start + range.count; ++i) {
-            if (std::strcmp(command_table[i].name, name) == 0) {
-                return (this->*command_table[i].handler)();
-            }
-        }
-    }
+    if (const CommandEntry* entry = findCommand(name)) return (this->*entry->handler)();
 
     if (token[0] == '\n') return RESULT_PROCEED | RESULT_LINE_DONE;
 
-    std::fprintf(stderr, " command [%s] is not supported yet!!\n", token);
+    return unsupportedCommand();
+}
+
+const CommandEntry* Velmora::findCommand(const char* name) const {
+    if (name[0] < 'a' || name[0] > 'z') return nullptr;
+    const IndexRange& range = command_index[name[0] - 'a'];
+    for (int32_t i = range.start; i >= 0 && i < range.start + range.count; ++i)
+        if (std::strcmp(command_table[i].name, name) == 0) return &command_table[i];
+    return nullptr;
+}
+
+int32_t Velmora::unsupportedCommand() {
+    std::fprintf(stderr, " command [%s] is not supported yet!!\n", script.token_buffer.data());
     script.skipStatement();
     return RESULT_PROCEED;
 }

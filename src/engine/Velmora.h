@@ -35,6 +35,11 @@ class Velmora : public CommandInterpreter {
     // readToken plus the line-page handling; resets token_offset.
     void fetchToken();
 
+    // The built-in command of that exact lower-case name, or null.
+    const CommandEntry* findCommand(const char* name) const;
+    // Reports a command that this version does not carry out and skips its statement.
+    int32_t unsupportedCommand();
+
     // Control-flow commands of the engine.
     int32_t gameCommand();
     int32_t endCommand();

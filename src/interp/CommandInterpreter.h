@@ -26,6 +26,14 @@ class CommandInterpreter {
     // Reads on from pos, making the label that contains it current.
     void jumpToPosition(const char* pos);
 
+    // ---- Control flow: call stack, user commands, jumps, loops, conditions ----
+
+    // ---- Value commands ----
+
+    // ---- Define-section settings ----
+
+    // ---- Global variables, environment file, read marks and logs ----
+
     // Define-section commands of the variable store.
     int32_t intlimitCommand();
     int32_t dimCommand();
