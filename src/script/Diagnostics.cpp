@@ -21,7 +21,7 @@ void ScriptStream::scriptError(const char* message) const {
     if (labels_ready && token_start) {
         label = labelAt(token_start).name.c_str();
         line = lineInLabel(token_start);
-    } else if (token_start && script_buffer) {
+    } else if (token_start >= bufferStart() && token_start <= bufferEnd()) {
         // Before the label table exists, the script-wide line is the best context.
         line = static_cast<int32_t>(std::count(bufferStart(), token_start, '\n'));
     }

@@ -158,6 +158,9 @@ int32_t ScriptStream::loadScript(const std::string& path) {
     }
     char* cursor = script_buffer.get();
     char* limit = cursor + capacity;
+    // Positions into the old buffer are gone; errors while reading report the start.
+    token_start = read_position = cursor;
+    labels_ready = false;
     label_count = 0;
     for (std::FILE* f : files) {
         readScriptSub(f, cursor, limit, mode);
@@ -170,6 +173,8 @@ int32_t ScriptStream::loadScript(const std::string& path) {
 
 void ScriptStream::loadFromMemory(const char* bytes, size_t length) {
     script_buffer.reset(new char[length + 2]);
+    token_start = read_position = script_buffer.get();
+    labels_ready = false;
     label_count = 0;
     LineWriter writer(script_buffer.get(), script_buffer.get() + length + 1, label_count);
     writer.feed(reinterpret_cast<const uint8_t*>(bytes), length);
