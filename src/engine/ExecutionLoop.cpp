@@ -75,6 +75,11 @@ int32_t Velmora::Parseline() {
         return RESULT_PROCEED;
     }
 
+    // A leading '_' reaches the built-in command even when a user command hides it.
+    if (const UserCommand* user = findUserCommand(token)) {
+        if (!user->lua) callSubroutine(user->name, script.read_position, false);
+        return RESULT_PROCEED;
+    }
     const char* name = token[0] == '_' ? token + 1 : token;
     if (const CommandEntry* entry = findCommand(name)) return (this->*entry->handler)();
 

@@ -1,6 +1,5 @@
 #include "engine/Velmora.h"
 
-#include "common/Exit.h"
 #include "script/KeyTable.h"
 
 namespace velmora {
@@ -25,36 +24,10 @@ int32_t Velmora::prepareScript() {
 }
 
 int32_t Velmora::initialise() {
+    readEnvironmentFile();
     definereset();
     fetchToken();
     return 0;
-}
-
-void Velmora::definereset() {
-    script.resetScriptState();
-    current_line = 0;
-    token_offset = 0;
-    tilde_mark = nullptr;
-    skipping_to_next = false;
-    jumpToLabel("define");
-    in_define_section = true;
-}
-
-int32_t Velmora::gameCommand() {
-    requireDefineSection("game: not in the define section");
-    in_define_section = false;
-    script.clearLocalVariables();
-    jumpToLabel("start");
-    return RESULT_PROCEED;
-}
-
-int32_t Velmora::endCommand() {
-    exitProcess(0);
-}
-
-int32_t Velmora::defineresetCommand() {
-    definereset();
-    return RESULT_PROCEED;
 }
 
 } // namespace velmora

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "interp/CommandInterpreter.h"
+#include "interp/RandomSource.h"
 
 namespace velmora {
 
@@ -40,12 +41,28 @@ class Velmora : public CommandInterpreter {
     // Reports a command that this version does not carry out and skips its statement.
     int32_t unsupportedCommand();
 
+    // Value commands of the engine.
+    int32_t rndCommand();   // rnd, rnd2
+    int32_t splitCommand(); // split, splitstring
+    int32_t getversionCommand();
+    RandomSource random;
+
     // Control-flow commands of the engine.
+    int32_t jumpfCommand();
+    int32_t jumpbCommand();
+    int32_t tablegotoCommand();
     int32_t gameCommand();
-    int32_t endCommand();
+    int32_t resetCommand();
     int32_t defineresetCommand();
+    // The quit sequence: the side files, the media layer, status 0.
+    [[noreturn]] int32_t endCommand();
     // Returns to the define section with the script state cleared.
     void definereset();
+    // The reset shared by game, reset and definereset: local variables, the
+    // call stack and the execution state. Each subsystem adds its own reset here.
+    void resetEngineState();
+    // Restarts the game at the label start.
+    void restartGame();
 
     // Command-line settings.
     bool cdaudio_on = false;
@@ -54,9 +71,7 @@ class Velmora : public CommandInterpreter {
     std::string registry_file = "registry.txt";
     std::string dll_file = "dll.txt";
     std::string archive_path;
-    bool fullscreen = false;
-    bool window_requested = false;
-    bool force_button_shortcut = false;
+    // fullscreen, window_requested and force_button_shortcut live in CommandInterpreter.
     bool wheeldown_advance = false;
     bool disable_rescale = false;
     bool render_outline = false;

@@ -128,6 +128,16 @@ class ScriptStream {
     // Index of the normalised name in the log, appending it when `add`; -1 if absent.
     int32_t findInLog(NameLog& log, const char* name, bool add);
     static void clearLog(NameLog& log) { log.names.clear(); }
+    // Turns read marks on and fills them from kidoku.dat when it exists.
+    void loadReadMarks();
+    // Writes kidoku.dat; a failure is reported and play goes on.
+    void saveReadMarks();
+    // Replaces the log's names by those of its file, when it exists.
+    void loadLog(NameLog& log);
+    // Writes the log's file; a failure ends the process.
+    void saveLog(NameLog& log);
+    // save_dir when set, else archive_path, followed by name.
+    std::string sideFilePath(const char* name) const;
 
     // ---- Errors ----
     // Prints the script error with the label and line of token_start; ends the process.
@@ -171,8 +181,9 @@ class ScriptStream {
     bool read_marks_on = false;
     std::vector<uint8_t> read_marks;
     bool was_read = false;
-    NameLog label_log;
-    NameLog file_log;
+    NameLog label_log{{}, "Vlscllog.dat"};
+    NameLog file_log{{}, "Vlscflog.dat"};
+    std::string save_dir; // where the read marks and logs go, when set
 
   private:
     int32_t readScriptSub(std::FILE* file, char*& cursor, char* limit, ScriptMode mode);

@@ -1,0 +1,85 @@
+// The control-flow commands of the engine: jumps to ~ marks and through
+// label tables, and the commands that start, restart and end the game.
+#include <SDL.h>
+
+#include <cstring>
+
+#include "common/Exit.h"
+#include "engine/Velmora.h"
+
+namespace velmora {
+
+int32_t Velmora::jumpfCommand() {
+    const char* from = script.read_position;
+    const void* tilde = std::memchr(from, '~', static_cast<size_t>(script.bufferEnd() - from));
+    if (!tilde) script.scriptError("jumpf: no ~ follows in the script.");
+    jumpToPosition(static_cast<const char*>(tilde) + 1);
+    return RESULT_PROCEED;
+}
+
+int32_t Velmora::jumpbCommand() {
+    if (!tilde_mark) script.scriptError("jumpb: no ~ has been passed.");
+    jumpToPosition(tilde_mark);
+    return RESULT_PROCEED;
+}
+
+int32_t Velmora::tablegotoCommand() {
+    const int32_t n = script.readInteger();
+    for (int32_t index = 0; script.end_flags & END_COMMA; ++index) {
+        const char* label = script.readStr();
+        if (index == n) {
+            jumpToLabel(label[0] ? label + 1 : label);
+            break;
+        }
+    }
+    return RESULT_PROCEED;
+}
+
+void Velmora::resetEngineState() {
+    script.clearLocalVariables();
+    call_stack.clear();
+    resetExecutionState();
+}
+
+void Velmora::restartGame() {
+    resetEngineState();
+    jumpToLabel("start");
+}
+
+int32_t Velmora::gameCommand() {
+    requireDefineSection("game: not in the define section");
+    in_define_section = false;
+    restartGame();
+    return RESULT_PROCEED;
+}
+
+int32_t Velmora::resetCommand() {
+    restartGame();
+    return RESULT_PROCEED;
+}
+
+void Velmora::definereset() {
+    writeGlobalVariables(); // when globalon
+    // The logs and marks are cleared below; what was collected is kept first.
+    writeLogsAndMarks();
+    script.resetScriptState();
+    resetDefineSettings();
+    resetControlFlowSettings();
+    resetEngineState();
+    jumpToLabel("define");
+    readGlobalVariables();
+    in_define_section = true;
+}
+
+int32_t Velmora::defineresetCommand() {
+    definereset();
+    return RESULT_PROCEED;
+}
+
+int32_t Velmora::endCommand() {
+    writeQuitFiles();
+    if (SDL_WasInit(0) != 0) SDL_Quit();
+    exitProcess(0);
+}
+
+} // namespace velmora

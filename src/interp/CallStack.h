@@ -1,0 +1,55 @@
+// The call stack of gosub, user-command, text-hook and for frames.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+
+namespace velmora {
+
+enum class FrameKind : int32_t { Gosub = 0, For = 1 };
+
+// One nesting record. Positions point into the script buffer.
+struct CallFrame {
+    FrameKind kind = FrameKind::Gosub;
+    // Gosub: where execution resumes after `return` (the caller's arguments
+    // included). For: the start of the loop body.
+    const char* address = nullptr;
+    int32_t var_number = 0;       // for: the loop variable
+    int32_t to = 0;               // for: the limit
+    int32_t step = 0;             // for: the step
+    bool textgosub = false;       // pushed by the text hook
+    const char* resume = nullptr; // text hook: where the interrupted text goes on; null if none
+};
+
+// The frames above the root, oldest first. The root itself holds nothing and
+// is never popped, so it is not stored: an empty stack is the root alone.
+// A deque keeps every frame in place while others are pushed, so the return
+// slot may point into it.
+class CallStack {
+  public:
+    // A new zeroed frame of that kind, now the top.
+    CallFrame& push(FrameKind kind);
+    // Drops the top frame; the root stays.
+    void pop();
+    // Drops every frame above the root.
+    void clear();
+
+    // The newest frame, or null at the root.
+    CallFrame* top() { return frames.empty() ? nullptr : &frames.back(); }
+    // The top is a frame of that kind (never the root).
+    bool topIs(FrameKind kind) const { return !frames.empty() && frames.back().kind == kind; }
+    size_t depth() const { return frames.size(); }
+    const std::deque<CallFrame>& all() const { return frames; }
+
+    // Makes the top frame's address the return slot (gosub and subroutine calls).
+    void markReturnSlot() { return_slot = frames.empty() ? nullptr : &frames.back().address; }
+    // The address of the gosub frame most recently marked, or null once it is popped.
+    const char* const* returnSlot() const { return return_slot; }
+
+  private:
+    std::deque<CallFrame> frames;
+    const char** return_slot = nullptr;
+};
+
+} // namespace velmora

@@ -1,0 +1,46 @@
+#include "text/KinsokuLists.h"
+
+namespace velmora {
+
+namespace {
+
+bool isLeadByte(uint8_t byte) {
+    return (byte >= 0x80 && byte <= 0x9F) || byte >= 0xE0;
+}
+
+void appendCharacters(std::vector<KinsokuLists::Entry>& list, const char* chars) {
+    const auto* p = reinterpret_cast<const uint8_t*>(chars);
+    while (*p) {
+        if (isLeadByte(p[0]) && p[1]) {
+            list.push_back({p[0], p[1]});
+            p += 2;
+        } else {
+            list.push_back({p[0], 0});
+            ++p;
+        }
+    }
+}
+
+// Shift_JIS: closing brackets, commas and stops, iteration marks and the long vowel.
+constexpr const char* DEFAULT_START_CHARS =
+    "\x81\x76\x81\x78\x81\x6a\x81\x6e\x81\x70\x81\x41\x81\x42\x81\x43\x81\x44\x81\x45"
+    "\x81\x48\x81\x49\x81\x52\x81\x53\x81\x54\x81\x55\x81\x58\x81\x5b";
+// Shift_JIS: opening brackets.
+constexpr const char* DEFAULT_END_CHARS = "\x81\x75\x81\x77\x81\x69\x81\x6d\x81\x6f";
+
+} // namespace
+
+KinsokuLists::KinsokuLists() {
+    apply(DEFAULT_START_CHARS, DEFAULT_END_CHARS, false);
+}
+
+void KinsokuLists::apply(const char* start_chars, const char* end_chars, bool append) {
+    if (!append) {
+        start.clear();
+        end.clear();
+    }
+    appendCharacters(start, start_chars);
+    appendCharacters(end, end_chars);
+}
+
+} // namespace velmora
