@@ -23,7 +23,7 @@ void ScriptStream::scriptError(const char* message) const {
         line = lineInLabel(token_start);
     } else if (token_start >= bufferStart() && token_start <= bufferEnd()) {
         // Before the label table exists, the script-wide line is the best context.
-        line = static_cast<int32_t>(std::count(bufferStart(), token_start, '\n'));
+        line = countLineFeeds(bufferStart(), token_start);
     }
     std::fprintf(stderr, " **** Script error at %s:%d, %s [%s] ***\n", label, line, message,
                  token_buffer.data());

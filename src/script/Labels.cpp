@@ -23,6 +23,29 @@ const LabelEntry& noLabel() {
 
 } // namespace
 
+int32_t ScriptStream::countLineFeeds(const char* from, const char* to) {
+    // Eight bytes at a time: a byte equal to '\n' becomes zero after the XOR,
+    // and the expression below sets the top bit of exactly the zero bytes.
+    // Shifted down, those bits are summed per byte lane, flushed before a lane
+    // could overflow.
+    constexpr uint64_t LOW7 = 0x7F7F7F7F7F7F7F7FULL;
+    constexpr uint64_t LINE_FEEDS = 0x0A0A0A0A0A0A0A0AULL;
+    constexpr uint64_t ONES = 0x0101010101010101ULL;
+    int64_t count = 0;
+    while (to - from >= 8) {
+        uint64_t lanes = 0;
+        for (int i = 0; i < 255 && to - from >= 8; ++i, from += 8) {
+            uint64_t word;
+            std::memcpy(&word, from, 8);
+            uint64_t x = word ^ LINE_FEEDS;
+            lanes += (~(((x & LOW7) + LOW7) | x | LOW7)) >> 7;
+        }
+        count += static_cast<int64_t>((lanes * ONES) >> 56);
+    }
+    for (; from < to; ++from) count += *from == '\n';
+    return static_cast<int32_t>(count);
+}
+
 int32_t ScriptStream::labelIndexOf(const std::string& name) const {
     auto it = label_index.find(lowerCased(name));
     if (it != label_index.end()) return it->second;
@@ -64,7 +87,7 @@ const LabelEntry& ScriptStream::labelAtLine(int32_t line) const {
 int32_t ScriptStream::lineInLabel(const char* pos) const {
     const char* p = labelAt(pos).header;
     if (!p || pos <= p) return 0;
-    return static_cast<int32_t>(std::count(p, std::min(pos, bufferEnd()), '\n'));
+    return countLineFeeds(p, std::min(pos, bufferEnd()));
 }
 
 const char* ScriptStream::addressOfLine(int32_t line) const {

@@ -13,58 +13,27 @@ namespace {
 // The key of "vlsc_sec.dat": byte i of the file is XORed with key[i mod 5].
 constexpr uint8_t SECRET_KEY[5] = {0x79, 0x57, 0x0D, 0x80, 0x04};
 constexpr uint8_t XOR_KEY = 0xE9;
-constexpr size_t READ_BLOCK = 4096;
 // More variables than this cannot be allocated sensibly; the header is refused.
 constexpr int32_t MAX_VARIABLE_COUNT = 1 << 20;
 
-// Appends decoded bytes to the script buffer, turning CR LF and lone CR into
-// LF and counting the '*' that start labels. Never writes past `limit`, so a
-// file that grew after it was sized cannot overflow the buffer.
-class LineWriter {
-  public:
-    LineWriter(char* cursor, char* limit, int32_t& label_count)
-        : cursor(cursor), limit(limit), label_count(label_count) {}
-
-    void feed(const uint8_t* bytes, size_t n) {
-        for (size_t i = 0; i < n; ++i) {
-            uint8_t b = bytes[i];
-            if (pending_cr && b != '\n') {
-                put('\n');
-                line_start = true;
-                pending_cr = false;
-            }
-            if (b == '\r') {
-                pending_cr = true;
-            } else if (b == '\n') {
-                put('\n');
-                line_start = true;
-                pending_cr = false;
-            } else {
-                put(static_cast<char>(b));
-                if (b == '*' && line_start) ++label_count;
-                if (b != ' ' && b != '\t') line_start = false;
-            }
-        }
+// Turns CR LF and lone CR into LF in place; returns the new length. Runs
+// without a CR are moved whole, so a file with plain LF line ends is untouched.
+size_t normaliseLineEnds(char* data, size_t n) {
+    char* end = data + n;
+    char* r = static_cast<char*>(std::memchr(data, '\r', n));
+    if (!r) return n;
+    char* w = r;
+    while (r < end) {
+        *w++ = '\n'; // r stands on a CR
+        if (++r < end && *r == '\n') ++r;
+        char* next = static_cast<char*>(std::memchr(r, '\r', static_cast<size_t>(end - r)));
+        size_t run = static_cast<size_t>((next ? next : end) - r);
+        std::memmove(w, r, run);
+        w += run;
+        r += run;
     }
-
-    // Ends the file: a pending CR becomes a line feed, then one more follows.
-    char* finish() {
-        if (pending_cr) put('\n');
-        put('\n');
-        return cursor;
-    }
-
-  private:
-    void put(char c) {
-        if (cursor < limit) *cursor++ = c;
-    }
-
-    char* cursor;
-    char* limit;
-    int32_t& label_count;
-    bool pending_cr = false;
-    bool line_start = true;
-};
+    return static_cast<size_t>(w - data);
+}
 
 int64_t fileSize(std::FILE* file) {
     struct stat st;
@@ -148,8 +117,13 @@ int32_t ScriptStream::loadScript(const std::string& path) {
         }
     }
 
+    // Each file contributes at most its size plus the line feed that ends it.
+    std::vector<size_t> sizes;
     size_t capacity = 0;
-    for (std::FILE* f : files) capacity += static_cast<size_t>(fileSize(f)) + 1;
+    for (std::FILE* f : files) {
+        sizes.push_back(static_cast<size_t>(fileSize(f)));
+        capacity += sizes.back() + 1;
+    }
     script_buffer.reset(new (std::nothrow) char[capacity + 1]);
     if (!script_buffer) {
         for (std::FILE* f : files) std::fclose(f);
@@ -157,59 +131,57 @@ int32_t ScriptStream::loadScript(const std::string& path) {
         return -1;
     }
     char* cursor = script_buffer.get();
-    char* limit = cursor + capacity;
     // Positions into the old buffer are gone; errors while reading report the start.
     token_start = read_position = cursor;
     labels_ready = false;
-    label_count = 0;
-    for (std::FILE* f : files) {
-        readScriptSub(f, cursor, limit, mode);
-        std::fclose(f);
+    for (size_t i = 0; i < files.size(); ++i) {
+        readScriptSub(files[i], sizes[i], cursor, mode);
+        std::fclose(files[i]);
     }
     script_length = static_cast<size_t>(cursor - script_buffer.get());
     script_buffer[script_length] = '\0';
     return finishLoad();
 }
 
-void ScriptStream::loadFromMemory(const char* bytes, size_t length) {
+int32_t ScriptStream::loadFromMemory(const char* bytes, size_t length) {
     script_buffer.reset(new char[length + 2]);
     token_start = read_position = script_buffer.get();
     labels_ready = false;
-    label_count = 0;
-    LineWriter writer(script_buffer.get(), script_buffer.get() + length + 1, label_count);
-    writer.feed(reinterpret_cast<const uint8_t*>(bytes), length);
-    script_length = static_cast<size_t>(writer.finish() - script_buffer.get());
+    std::memcpy(script_buffer.get(), bytes, length);
+    size_t n = normaliseLineEnds(script_buffer.get(), length);
+    script_buffer[n] = '\n';
+    script_length = n + 1;
     script_buffer[script_length] = '\0';
-    finishLoad();
+    return finishLoad();
 }
 
-int32_t ScriptStream::readScriptSub(std::FILE* file, char*& cursor, char* limit, ScriptMode mode) {
+void ScriptStream::readScriptSub(std::FILE* file, size_t size, char*& cursor, ScriptMode mode) {
     if (mode == ScriptMode::KeyTable && !key_table_present)
         scriptError("readScriptSub: the EXE file must be specified with --key-exe option.");
-    LineWriter writer(cursor, limit, label_count);
-    uint8_t block[READ_BLOCK];
-    size_t key_position = 0;
-    size_t n;
-    while ((n = std::fread(block, 1, READ_BLOCK, file)) > 0) {
-        switch (mode) {
-        case ScriptMode::Plain: break;
-        case ScriptMode::Xor:
-            for (size_t i = 0; i < n; ++i) block[i] ^= XOR_KEY;
-            break;
-        case ScriptMode::KeyedSecret:
-            for (size_t i = 0; i < n; ++i) {
-                block[i] ^= SECRET_KEY[key_position];
-                key_position = (key_position + 1) % sizeof SECRET_KEY;
-            }
-            break;
-        case ScriptMode::KeyTable:
-            for (size_t i = 0; i < n; ++i) block[i] = key_table[block[i]] ^ XOR_KEY;
-            break;
-        }
-        writer.feed(block, n);
+    // The file is read straight into the buffer and decoded there. Reading
+    // stops at the size it had when the buffer was sized, so a file that grew
+    // since cannot overflow it; a read that stops early ends the file there.
+    size_t n = 0;
+    while (n < size) {
+        size_t got = std::fread(cursor + n, 1, size - n, file);
+        if (got == 0) break;
+        n += got;
     }
-    cursor = writer.finish();
-    return 0;
+    auto* bytes = reinterpret_cast<uint8_t*>(cursor);
+    switch (mode) {
+    case ScriptMode::Plain: break;
+    case ScriptMode::Xor:
+        for (size_t i = 0; i < n; ++i) bytes[i] ^= XOR_KEY;
+        break;
+    case ScriptMode::KeyedSecret:
+        for (size_t i = 0; i < n; ++i) bytes[i] ^= SECRET_KEY[i % sizeof SECRET_KEY];
+        break;
+    case ScriptMode::KeyTable:
+        for (size_t i = 0; i < n; ++i) bytes[i] = key_table[bytes[i]] ^ XOR_KEY;
+        break;
+    }
+    cursor += normaliseLineEnds(cursor, n);
+    *cursor++ = '\n';
 }
 
 int32_t ScriptStream::finishLoad() {
@@ -291,37 +263,55 @@ void ScriptStream::readHeaderLine() {
 void ScriptStream::indexLabels() {
     labels.clear();
     label_index.clear();
-    labels.reserve(static_cast<size_t>(label_count) + 1);
-    const char* p = script_buffer.get();
+    const char* start = script_buffer.get();
     const char* end = bufferEnd();
+    // A '*' starts a label when only blanks precede it on its line, or when it
+    // stands right where the previous label's statements begin (two labels on
+    // one line). Labels are rare, so the scan jumps from '*' to '*'.
+    const char* chained = nullptr;
+    const char* counted = start; // line feeds before this point are in `line`
     int32_t line = 0;
-    while (p < end) {
-        p = skipBlanks(p);
-        if (*p != '*') {
-            if (!labels.empty()) ++labels.back().line_count;
-            const char* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
-            p = lf ? lf + 1 : end;
-            ++line;
-            continue;
+    int32_t body_line = 0; // line feeds before the last label's body
+    // A label covers its own line and every line from its body to the next label.
+    auto closeLabel = [&] {
+        if (!labels.empty()) labels.back().line_count = 1 + line - body_line;
+    };
+    for (const char* p = start; p < end;) {
+        const char* star =
+            static_cast<const char*>(std::memchr(p, '*', static_cast<size_t>(end - p)));
+        if (!star) break;
+        p = star + 1;
+        if (star != chained) {
+            const char* q = star;
+            while (q > start && (q[-1] == ' ' || q[-1] == '\t')) --q;
+            if (q > start && q[-1] != '\n') continue;
         }
-        // Two labels on one line are both kept: the table grows as labels are found.
-        read_position = p;
+        line += countLineFeeds(counted, star);
+        counted = star;
+        closeLabel();
+        read_position = star;
         readLabelToken();
         LabelEntry entry;
         entry.name.assign(token_buffer.data() + 1, token_length > 0 ? token_length - 1 : 0);
-        entry.header = p;
-        entry.line_count = 1;
+        entry.header = star;
         entry.first_line = line;
         const char* body = read_position;
         if (*body == '\n') {
             ++body;
             ++line;
+            counted = body;
         }
+        body_line = line;
         entry.body = body;
-        label_index.emplace(entry.name, static_cast<int32_t>(labels.size()));
         labels.push_back(std::move(entry));
-        p = body;
+        chained = body;
+        p = std::max(p, body);
     }
+    line += countLineFeeds(counted, end);
+    closeLabel();
+    label_index.reserve(labels.size());
+    for (size_t i = 0; i < labels.size(); ++i)
+        label_index.emplace(labels[i].name, static_cast<int32_t>(i));
     LabelEntry sentinel;
     sentinel.header = end;
     sentinel.first_line = line;

@@ -54,12 +54,15 @@ class ScriptStream {
     int32_t loadScript(const std::string& archive_path);
     // Copies the 256-byte substitution table, or installs the identity for null.
     void installKeyTable(const uint8_t* table);
-    // Loads a script held in memory as if read from a plain text file (tests and tools).
-    void loadFromMemory(const char* bytes, size_t length);
+    // Loads a script held in memory as if read from a plain text file (tests and
+    // tools); 0, or -1 when the header asks for more variables than can be had.
+    int32_t loadFromMemory(const char* bytes, size_t length);
 
     const char* bufferStart() const { return script_buffer.get(); }
     const char* bufferEnd() const { return script_buffer.get() + script_length; }
     size_t scriptLength() const { return script_length; }
+    // Line feeds in [from, to).
+    static int32_t countLineFeeds(const char* from, const char* to);
     size_t offsetOf(const char* pos) const { return static_cast<size_t>(pos - bufferStart()); }
 
     // ---- Tokens ----
@@ -186,7 +189,7 @@ class ScriptStream {
     std::string save_dir; // where the read marks and logs go, when set
 
   private:
-    int32_t readScriptSub(std::FILE* file, char*& cursor, char* limit, ScriptMode mode);
+    void readScriptSub(std::FILE* file, size_t size, char*& cursor, ScriptMode mode);
     void readHeaderLine();
     void indexLabels();
     int32_t finishLoad();
@@ -202,7 +205,6 @@ class ScriptStream {
 
     std::unique_ptr<char[]> script_buffer;
     size_t script_length = 0;
-    int32_t label_count = 0;
     std::vector<LabelEntry> labels;                       // script order, then the sentinel
     std::unordered_map<std::string, int32_t> label_index; // first label of each name
     bool labels_ready = false;
