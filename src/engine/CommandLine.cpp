@@ -6,15 +6,13 @@
 
 #include "common/Exit.h"
 #include "engine/Velmora.h"
+#include "engine/Version.h"
 
 namespace velmora {
 
 namespace {
 
-constexpr const char* VERSION_DATE = "20131223";
-constexpr int VERSION_MAJOR = 2;
-constexpr int VERSION_MINOR = 96;
-
+// clang-format off
 constexpr const char* USAGE_LINES[] = {
     "Usage: velmora [option ...]\n",
     "      --cdaudio\t\tuse CD audio if available\n",
@@ -29,12 +27,12 @@ constexpr const char* USAGE_LINES[] = {
     "      --enable-wheeldown-advance\tadvance the text on mouse wheel down\n",
     "      --disable-rescale\tdo not rescale the images in the archives\n",
     "      --render-font-outline\trender the outline of a text instead of casting a shadow\n",
-    "      --edit\t\tenable online modification of the volume and variables when 'z' is "
-    "pressed\n",
+    "      --edit\t\tenable online modification of the volume and variables when 'z' is pressed\n",
     "      --key-exe file\tset a file (*.EXE) that includes a key table\n",
     "  -h, --help\t\tshow this help and exit\n",
     "  -v, --version\t\tshow the version information and exit\n",
 };
+// clang-format on
 
 constexpr const char* AUTHORSHIP_LINES[] = {
     "Written by the Velmora developers.\n",

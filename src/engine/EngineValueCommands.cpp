@@ -3,14 +3,12 @@
 #include <string>
 
 #include "engine/Velmora.h"
+#include "engine/Version.h"
 #include "interp/DecimalText.h"
 
 namespace velmora {
 
 namespace {
-
-// The version of the version line, major × 100 + minor.
-constexpr int32_t VERSION_NUMBER = 296;
 
 bool isLeadByte(char c) {
     const auto b = static_cast<unsigned char>(c);

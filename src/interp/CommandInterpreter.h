@@ -151,15 +151,18 @@ class CommandInterpreter {
     // Restores the settings to their defaults, except those that outlive a reset.
     void resetDefineSettings();
     // Reads the type, then duration and picture while commas follow; returns how many.
-    int32_t readEffectArgument(EffectSpec& spec);
+    int32_t readEffectArgument(EffectSpec& effect);
     // Files the game writes go to archive_path + name; the directory is created.
     void setSaveDirectory(const std::string& name);
 
     // Shift_JIS defaults of the save menus: the save title, the load title and the slot word.
-    static constexpr const char* DEFAULT_SAVE_MENU_NAME = "\x81\x83\x83\x5a\x81\x5b\x83\x75\x81\x84";
-    static constexpr const char* DEFAULT_LOAD_MENU_NAME = "\x81\x83\x83\x8d\x81\x5b\x83\x68\x81\x84";
+    static constexpr const char* DEFAULT_SAVE_MENU_NAME =
+        "\x81\x83\x83\x5a\x81\x5b\x83\x75\x81\x84";
+    static constexpr const char* DEFAULT_LOAD_MENU_NAME =
+        "\x81\x83\x83\x8d\x81\x5b\x83\x68\x81\x84";
     static constexpr const char* DEFAULT_SAVE_ITEM_NAME = "\x82\xb5\x82\xa8\x82\xe8";
-    static constexpr const char* DEFAULT_VERSION_TEXT = "Velmora\nA script engine for visual novels\n";
+    static constexpr const char* DEFAULT_VERSION_TEXT =
+        "Velmora\nA script engine for visual novels\n";
 
     struct RmenuItem {
         std::string label;
@@ -171,7 +174,7 @@ class CommandInterpreter {
     bool window_back = false;
     bool use_wheel = false;
     bool use_esc_spc = false;
-    bool force_button_shortcut = false; // command line: useescspc changes nothing
+    bool force_button_shortcut = false;              // command line: useescspc changes nothing
     int32_t underline_value = DEFAULT_SCREEN_HEIGHT; // not reset
     int32_t default_transparency = 2;                // top-left pixel is the key colour
     Vec2 shade_distance{1, 1};
@@ -234,7 +237,7 @@ class CommandInterpreter {
     // envdata, gloval.sav when globalon, then the logs and read marks.
     void writeQuitFiles();
 
-    FileBuffer file_buffer; // builds and reads the side files and save files
+    FileBuffer file_buffer;        // builds and reads the side files and save files
     bool fullscreen = false;       // the window covers the screen
     bool window_requested = false; // command line: never switch to full screen
     int32_t text_speed_index = 1;  // into default_speeds
@@ -243,7 +246,7 @@ class CommandInterpreter {
     int32_t env_flag_a = 1; // kept only for envdata, as read
     int32_t env_flag_b = 1;
     std::string env_text;
-    int32_t env_reserved = 0; // the field after kidokumode, kept as read
+    int32_t env_reserved = 0;         // the field after kidokumode, kept as read
     std::vector<uint8_t> env_unknown; // bytes after the known fields, written back unchanged
 
     // Define-section commands of the variable store.

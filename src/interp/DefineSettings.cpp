@@ -87,20 +87,20 @@ void CommandInterpreter::setSaveDirectory(const std::string& name) {
     script.save_dir = save_dir;
 }
 
-int32_t CommandInterpreter::readEffectArgument(EffectSpec& spec) {
-    spec.type = script.readInteger();
+int32_t CommandInterpreter::readEffectArgument(EffectSpec& effect) {
+    effect.type = script.readInteger();
     if (script.end_flags & END_COMMA) {
-        spec.duration = script.readInteger();
+        effect.duration = script.readInteger();
         if (script.end_flags & END_COMMA) {
-            spec.picture = script.readStr();
+            effect.picture = script.readStr();
             return 3;
         }
-        spec.picture.clear();
+        effect.picture.clear();
         return 2;
     }
-    if (spec.type < 0 || spec.type > 255) {
-        std::fprintf(stderr, "Effect %d is out of range and is switched to 0.\n", spec.type);
-        spec.type = 0;
+    if (effect.type < 0 || effect.type > 255) {
+        std::fprintf(stderr, "Effect %d is out of range and is switched to 0.\n", effect.type);
+        effect.type = 0;
     }
     return 1;
 }
@@ -457,11 +457,11 @@ int32_t CommandInterpreter::effectCommand() {
         return RESULT_PROCEED;
     }
     requireDefineSection("effect: not in the define section");
-    EffectSpec spec{script.readInteger(), 10, 0, {}};
-    if (spec.id < MIN_EFFECT_NUMBER || spec.id > MAX_EFFECT_NUMBER)
+    EffectSpec effect{script.readInteger(), 10, 0, {}};
+    if (effect.id < MIN_EFFECT_NUMBER || effect.id > MAX_EFFECT_NUMBER)
         parseError("effect: effect number out of range");
-    readEffectArgument(spec);
-    effect_list.push_back(std::move(spec));
+    readEffectArgument(effect);
+    effect_list.push_back(std::move(effect));
     return RESULT_PROCEED;
 }
 
