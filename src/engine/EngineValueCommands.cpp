@@ -2,20 +2,14 @@
 // text into variables, and the version number.
 #include <string>
 
+#include "common/ShiftJis.h"
 #include "engine/Velmora.h"
 #include "engine/Version.h"
 #include "interp/DecimalText.h"
 
 namespace velmora {
 
-namespace {
-
-bool isLeadByte(char c) {
-    const auto b = static_cast<unsigned char>(c);
-    return (b >= 0x80 && b <= 0x9F) || b >= 0xE0;
-}
-
-} // namespace
+namespace {} // namespace
 
 int32_t Velmora::rndCommand() {
     const bool ranged = script.tokenIs("rnd2");

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/Exit.h"
+#include "common/ShiftJis.h"
 #include "script/ScriptStream.h"
 
 namespace velmora {
@@ -48,10 +49,6 @@ bool isBlank(char c) {
 }
 char lowerCase(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-bool isLeadByte(char c) {
-    const auto b = static_cast<unsigned char>(c);
-    return (b >= 0x80 && b <= 0x9F) || b >= 0xE0;
 }
 
 } // namespace

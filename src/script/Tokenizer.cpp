@@ -1,6 +1,7 @@
 // Cutting tokens and arguments from the script buffer in place.
 #include <cstring>
 
+#include "common/ShiftJis.h"
 #include "script/ScriptStream.h"
 
 namespace velmora {
@@ -9,11 +10,6 @@ namespace {
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
-}
-
-bool isLeadByte(char c) {
-    auto b = static_cast<unsigned char>(c);
-    return (b >= 0x80 && b <= 0x9F) || b >= 0xE0;
 }
 
 bool isIdentifierByte(char c) {

@@ -1,12 +1,9 @@
 #include "text/KinsokuLists.h"
+#include "common/ShiftJis.h"
 
 namespace velmora {
 
 namespace {
-
-bool isLeadByte(uint8_t byte) {
-    return (byte >= 0x80 && byte <= 0x9F) || byte >= 0xE0;
-}
 
 void appendCharacters(std::vector<KinsokuLists::Entry>& list, const char* chars) {
     const auto* p = reinterpret_cast<const uint8_t*>(chars);
