@@ -9,8 +9,6 @@
 
 namespace velmora {
 
-namespace {} // namespace
-
 int32_t Velmora::rndCommand() {
     const bool ranged = script.tokenIs("rnd2");
     script.readInteger();
