@@ -21,6 +21,12 @@ bool tokenEquals(const char* token, const char* name) {
 void Velmora::fetchToken() {
     script.readToken();
     token_offset = 0;
+    // With a line-page mode every text line ends in a wait the script did not write.
+    if (script.lastTokenWasText() && linepage_mode != 0) {
+        bool page = linepage_mode == 1 ||
+                    (linepage_mode == 2 && story_font.remainingLines() <= clickstr_line);
+        script.addStringBuffer(page ? '\\' : '@');
+    }
 }
 
 void Velmora::executeLabel() {

@@ -43,6 +43,12 @@ struct FontState {
     Vec2 ruby_offset;
     bool ruby_space = false; // lines keep room for ruby
     int32_t vertical = 0;
+
+    // Lines still free below (or, in vertical writing, left of) the pen.
+    int32_t remainingLines() const {
+        if (vertical) return pen.x / 2 - area_cells.x + area_cells.y + 1;
+        return area_cells.y - pen.y / 2;
+    }
 };
 
 } // namespace velmora

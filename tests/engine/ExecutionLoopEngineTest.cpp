@@ -188,5 +188,31 @@ TEST_F(ExecutionLoopEngineTest, JumpToLabelStartsAtItsBody) {
     EXPECT_EQ(engine.script.read_position, find("foo"));
 }
 
+TEST_F(ExecutionLoopEngineTest, LinePageModesEndEveryTextLineWithAWait) {
+    start("*define\nx\n");
+    std::string text = "`abc\nmov\n";
+    engine.script.loadFromMemory(text.data(), text.size());
+    auto fetchFirst = [&] {
+        engine.script.jumpTo(engine.script.bufferStart());
+        engine.fetchToken();
+        return std::string(engine.script.token_buffer.data());
+    };
+    EXPECT_EQ(fetchFirst(), "abc");
+    engine.linepage_mode = 1;
+    EXPECT_EQ(fetchFirst(), "abc\\");
+    engine.fetchToken();
+    engine.fetchToken();
+    EXPECT_STREQ(engine.script.token_buffer.data(), "mov"); // commands are left alone
+
+    // linepage2: a page wait once no more than clickstr_line lines are left.
+    engine.linepage_mode = 2;
+    engine.story_font.area_cells = {20, 10};
+    engine.story_font.pen = {0, 16}; // 8 lines used, 2 left
+    engine.clickstr_line = 1;
+    EXPECT_EQ(fetchFirst(), "abc@");
+    engine.clickstr_line = 2;
+    EXPECT_EQ(fetchFirst(), "abc\\");
+}
+
 } // namespace
 } // namespace velmora
