@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <sys/wait.h>
@@ -29,6 +30,29 @@ std::string readWhole(const std::filesystem::path& path) {
     ss << in.rdbuf();
     return ss.str();
 }
+// Engine code run inside the test process writes its side files (envdata,
+// read marks, logs) relative to the working directory: give every test run a
+// scratch directory of its own, so nothing lands in the build tree.
+class ScratchWorkingDirectory : public testing::Environment {
+  public:
+    void SetUp() override {
+        dir = std::make_unique<ScratchDir>();
+        previous = std::filesystem::current_path();
+        std::filesystem::current_path(dir->path());
+    }
+    void TearDown() override {
+        std::filesystem::current_path(previous);
+        dir.reset();
+    }
+
+  private:
+    std::unique_ptr<ScratchDir> dir;
+    std::filesystem::path previous;
+};
+
+[[maybe_unused]] testing::Environment* const scratch_environment =
+    testing::AddGlobalTestEnvironment(new ScratchWorkingDirectory);
+
 } // namespace
 
 ExitResult runTrappingExit(const std::function<void()>& body) {

@@ -214,5 +214,19 @@ TEST_F(ExecutionLoopEngineTest, LinePageModesEndEveryTextLineWithAWait) {
     EXPECT_EQ(fetchFirst(), "abc\\");
 }
 
+TEST_F(ExecutionLoopEngineTest, SkipModeStopsAtUnreadStatementsWhenReadMarksAreKept) {
+    for (uint8_t marks : {uint8_t{0x00}, uint8_t{0xFF}}) {
+        start("*define\nmov %0, 1\nend\n");
+        engine.kidokuskip_on = true;
+        engine.script.read_marks_on = true;
+        engine.script.read_marks.assign(engine.script.scriptLength() / 8 + 1, marks);
+        engine.script.jumpTo(find("mov"));
+        engine.fetchToken();
+        engine.skip_mode = 1 | 4;
+        EXPECT_EQ(run().status, 0);
+        EXPECT_EQ(engine.skip_mode, marks ? 5 : 4) << "marks " << int(marks);
+    }
+}
+
 } // namespace
 } // namespace velmora
