@@ -91,6 +91,10 @@ std::filesystem::path ScratchDir::write(const std::string& name, const std::stri
     return path;
 }
 
+std::string ScratchDir::read(const std::string& name) const {
+    return readWhole(dir / name);
+}
+
 RunResult runEngine(const std::vector<std::string>& args, const std::filesystem::path& cwd,
                     int timeout_seconds, const std::vector<std::string>& env) {
     ScratchDir io;

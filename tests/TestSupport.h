@@ -37,6 +37,8 @@ class ScratchDir {
     const std::filesystem::path& path() const { return dir; }
     // Writes `bytes` to `name` under the directory and returns its path.
     std::filesystem::path write(const std::string& name, const std::string& bytes) const;
+    // The bytes of `name` under the directory; empty when it cannot be read.
+    std::string read(const std::string& name) const;
 
   private:
     std::filesystem::path dir;
