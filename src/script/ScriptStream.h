@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "archive/BaseReader.h"
 #include "script/Variables.h"
 
 namespace velmora {
@@ -186,7 +187,8 @@ class ScriptStream {
     bool was_read = false;
     NameLog label_log{{}, "Vlscllog.dat"};
     NameLog file_log{{}, "Vlscflog.dat"};
-    std::string save_dir; // where the read marks and logs go, when set
+    std::string save_dir;               // where the read marks and logs go, when set
+    std::unique_ptr<BaseReader> reader; // every resource is read through it
 
   private:
     void readScriptSub(std::FILE* file, size_t size, char*& cursor, ScriptMode mode);
@@ -198,6 +200,10 @@ class ScriptStream {
     void appendToken(const char* bytes, size_t n);
     void appendPiece(const char* bytes, size_t n);
     void appendInteger(int32_t value);
+    // Copies a two-byte character; false when the line ends after its lead byte.
+    bool appendDoubleByte(const char*& p);
+    // Appends the value of the %, ? or $ operand at p and skips the blanks after it.
+    void appendOperandValue(const char*& p);
     void readTextToken(const char* p);
     void readOneByteText(const char* p);
     void readEnglishLine(const char* p);

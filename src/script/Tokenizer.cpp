@@ -127,24 +127,34 @@ const char* ScriptStream::readToken() {
     return token_buffer.data();
 }
 
+bool ScriptStream::appendDoubleByte(const char*& p) {
+    if (p[1] == '\n' || p[1] == '\0') {
+        addStringBuffer(*p++);
+        return false;
+    }
+    appendToken(p, 2);
+    p += 2;
+    return true;
+}
+
+void ScriptStream::appendOperandValue(const char*& p) {
+    if (*p == '$') {
+        ++p;
+        const std::string& text = variableSlot(parseOperand(p)).text;
+        appendToken(text.data(), text.size());
+    } else {
+        appendInteger(parseOperand(p));
+    }
+    p = skipBlanks(p);
+}
+
 void ScriptStream::readTextToken(const char* p) {
     while (*p != '\n' && *p != '\0') {
         char b = *p;
         if (isLeadByte(b)) {
-            if (p[1] == '\n' || p[1] == '\0') {
-                addStringBuffer(*p++);
-                break;
-            }
-            appendToken(p, 2);
-            p += 2;
-        } else if (b == '%' || b == '?') {
-            appendInteger(parseOperand(p));
-            p = skipBlanks(p);
-        } else if (b == '$') {
-            ++p;
-            const std::string& text = variableSlot(parseOperand(p)).text;
-            appendToken(text.data(), text.size());
-            p = skipBlanks(p);
+            if (!appendDoubleByte(p)) break;
+        } else if (b == '%' || b == '?' || b == '$') {
+            appendOperandValue(p);
         } else {
             addStringBuffer(b);
             ++p;
@@ -159,27 +169,14 @@ void ScriptStream::readOneByteText(const char* p) {
     while (*p != '\n' && *p != '\0') {
         char b = *p;
         if (isLeadByte(b)) {
-            if (p[1] == '\n' || p[1] == '\0') {
-                addStringBuffer(*p++);
-                break;
-            }
-            appendToken(p, 2);
-            p += 2;
+            if (!appendDoubleByte(p)) break;
             continue;
         }
         if (b == '`') {
             char c = p[1];
-            if (c == '%' || c == '?') {
+            if (c == '%' || c == '?' || c == '$') {
                 ++p;
-                appendInteger(parseOperand(p));
-                p = skipBlanks(p);
-                continue;
-            }
-            if (c == '$') {
-                p += 2;
-                const std::string& text = variableSlot(parseOperand(p)).text;
-                appendToken(text.data(), text.size());
-                p = skipBlanks(p);
+                appendOperandValue(p);
                 continue;
             }
             if (c != '\0' && std::strchr("_@\\`/[(<>*~", c)) {
