@@ -147,7 +147,7 @@ int32_t ScriptStream::loadFromMemory(const char* bytes, size_t length) {
     script_buffer.reset(new char[length + 2]);
     token_start = read_position = script_buffer.get();
     labels_ready = false;
-    std::memcpy(script_buffer.get(), bytes, length);
+    if (length > 0) std::memcpy(script_buffer.get(), bytes, length);
     size_t n = normaliseLineEnds(script_buffer.get(), length);
     script_buffer[n] = '\n';
     script_length = n + 1;
