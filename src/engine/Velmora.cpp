@@ -1,11 +1,14 @@
 #include "engine/Velmora.h"
 
+#include "archive/VlaReader.h"
 #include "script/KeyTable.h"
 
 namespace velmora {
 
 Velmora::Velmora() {
     buildCommandIndex();
+    // Loose files until prepareScript finds the game's archives.
+    script.reader = std::make_unique<DirectReader>();
 }
 
 int32_t Velmora::prepareScript() {
@@ -15,6 +18,14 @@ int32_t Velmora::prepareScript() {
     std::array<uint8_t, 256> key_table{};
     bool have_key_table = !key_exe_file.empty() && createKeyTable(key_exe_file, key_table);
     script.installKeyTable(have_key_table ? key_table.data() : nullptr);
+
+    // At start-up only arc.sar and the vl2 archives are looked for.
+    const std::array<uint8_t, 256>* key = have_key_table ? &key_table : nullptr;
+    auto archives = std::make_unique<VlaReader>(0, archive_path, ARCHIVE_KIND_VL2, key);
+    if (archives->openArchive(vla_dir) == 0)
+        script.reader = std::move(archives);
+    else
+        script.reader = std::make_unique<DirectReader>(archive_path, key);
 
     script.archive_path = archive_path;
     if (script.loadScript(archive_path) != 0) return -1;

@@ -47,6 +47,9 @@ class Velmora : public CommandInterpreter {
     int32_t getversionCommand();
     RandomSource random;
 
+    // Host-file commands.
+    int32_t fileexistCommand();
+
     // Control-flow commands of the engine.
     int32_t jumpfCommand();
     int32_t jumpbCommand();

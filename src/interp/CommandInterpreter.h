@@ -192,8 +192,7 @@ class CommandInterpreter {
     int32_t rmenu_width = 0; // widest label in full-width characters, plus one
     bool pagetag_mode = false;
     std::string vla_dir;
-    int32_t vla_skip = 0;                    // not reset
-    std::vector<std::string> vbz_extensions; // registered by spi for the archive readers
+    int32_t vla_skip = 0; // not reset
     bool mode_saya = false;
     bool automode_enabled = false;
     int32_t max_pages = 17;

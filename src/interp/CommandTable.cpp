@@ -240,7 +240,7 @@ const CommandEntry command_table[] = {
     {"game", &Velmora::gameCommand},
     {"for", &Velmora::forCommand},
     {"filelog", &Velmora::filelogCommand},
-    {"fileexist", &Velmora::unsupportedCommand},
+    {"fileexist", &Velmora::fileexistCommand},
     {"existspbtn", &Velmora::unsupportedCommand},
     {"exec_dll", &Velmora::unsupportedCommand},
     {"exbtn_d", &Velmora::unsupportedCommand},

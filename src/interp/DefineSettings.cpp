@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "archive/VlaReader.h"
 #include "interp/CommandInterpreter.h"
 #include "interp/SystemCallNumber.h"
 
@@ -466,8 +467,16 @@ int32_t CommandInterpreter::effectCommand() {
 }
 
 // ---- Archives ----
-// Archive readers are not part of this build: the settings are kept and every
-// opening reports that the archive stays closed, so resources come from files.
+// Each command replaces or extends the ScriptStream's reader; failures only
+// print, and play goes on with whatever reader is then in place.
+
+namespace {
+
+const std::array<uint8_t, 256>* keyTableOf(const ScriptStream& script) {
+    return script.key_table_present ? &script.key_table : nullptr;
+}
+
+} // namespace
 
 int32_t CommandInterpreter::vladirCommand() {
     requireDefineSection("vladir: not in the define section");
@@ -479,18 +488,25 @@ int32_t CommandInterpreter::vladirCommand() {
 int32_t CommandInterpreter::vlaCommand() {
     if (script.tokenIs("vl2")) vla_skip = 1;
     if (script.tokenIs("vl3")) vla_skip = 2;
-    const char* name =
-        script.token_buffer[0] == '_' ? &script.token_buffer[1] : script.token_buffer.data();
-    std::fprintf(stderr, "%s: archives in %s%s were not opened\n", name,
-                 script.archive_path.c_str(), vla_dir.c_str());
+    script.reader.reset(); // closes the old archives before the family is opened again
+    script.reader = std::make_unique<VlaReader>(
+        vla_skip, script.archive_path, ARCHIVE_KIND_VLA | ARCHIVE_KIND_VL2, keyTableOf(script));
+    if (script.reader->openArchive(vla_dir) != 0)
+        std::fprintf(stderr, " *** failed to open vla or vl2 archive, ignored.  ***\n");
     return RESULT_PROCEED;
 }
 
 int32_t CommandInterpreter::arcCommand() {
     std::string name = script.readStr();
     name = name.substr(0, name.find('|'));
-    std::fprintf(stderr, "arc: archive %s%s was not opened\n", script.archive_path.c_str(),
-                 name.c_str());
+    std::replace(name.begin(), name.end(), '\\', '/'); // as vladir: '/' separates here
+    const std::string kind = script.reader->kindName();
+    if (kind == "direct")
+        script.reader = std::make_unique<SarReader>(script.archive_path, keyTableOf(script));
+    else if (kind != "sar")
+        return RESULT_PROCEED;
+    if (script.reader->openArchive(name) != 0)
+        std::fprintf(stderr, " *** failed to open archive %s, ignored.  ***\n", name.c_str());
     return RESULT_PROCEED;
 }
 
@@ -509,7 +525,8 @@ int32_t CommandInterpreter::spiCommand() {
         return RESULT_PROCEED;
     }
     size_t bar = text.find('|');
-    if (bar != std::string::npos) vbz_extensions.push_back(text.substr(bar + 1));
+    if (bar != std::string::npos)
+        script.reader->addCompressionRule(text.substr(bar + 1), CompressionType::VBZ);
     return RESULT_PROCEED;
 }
 

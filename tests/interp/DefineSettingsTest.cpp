@@ -6,6 +6,7 @@
 #include <string>
 
 #include "TestSupport.h"
+#include "archive/DirectReader.h"
 #include "engine/Velmora.h"
 #include "interp/CommandTable.h"
 
@@ -273,31 +274,44 @@ TEST_F(DefineSettingsTest, WindoweffectOverwritesTheWindowEffectAnywhere) {
 }
 
 TEST_F(DefineSettingsTest, ArchiveCommandsKeepTheirSettings) {
+    ScratchDir dir;
+    engine.script.archive_path = dir.path().string() + "/";
     ExitResult result = runTrappingExit([&] {
         runWhole("vl3");
         runWhole("vla");
         runWhole("sar");
     });
     EXPECT_EQ(engine.vla_skip, 2); // vla and sar never set the skip back
-    EXPECT_NE(result.stderr_text.find("vla: "), std::string::npos);
+    EXPECT_NE(result.stderr_text.find(" *** failed to open vla or vl2 archive, ignored.  ***"),
+              std::string::npos);
     runWhole("vl2");
     EXPECT_EQ(engine.vla_skip, 1);
     runWhole("vladir \"data\\sub\"");
     EXPECT_EQ(engine.vla_dir, "data/sub/");
-    result = runTrappingExit([&] { runWhole("arc \"arc.sar|extra\""); });
-    EXPECT_EQ(result.stderr_text, "arc: archive arc.sar was not opened\n");
+}
+
+TEST_F(DefineSettingsTest, ArcAddsSarArchivesToALooseFileReader) {
+    ScratchDir dir;
+    engine.script.archive_path = dir.path().string() + "/";
+    engine.script.reader = std::make_unique<DirectReader>(engine.script.archive_path);
+    ExitResult result = runTrappingExit([&] { runWhole("arc \"arc.sar|extra\""); });
+    EXPECT_EQ(result.stderr_text, " *** failed to open archive arc.sar, ignored.  ***\n");
+    EXPECT_STREQ(engine.script.reader->kindName(), "sar");
 }
 
 TEST_F(DefineSettingsTest, SpiRegistersTheExtensionOfTheOnePlugin) {
+    ScratchDir dir;
+    engine.script.archive_path = dir.path().string() + "/";
+    engine.script.reader = std::make_unique<DirectReader>(engine.script.archive_path);
+    // A loose file whose first four bytes would be a packed length of 1000.
+    dir.write("pic.abc", std::string("\0\0\x03\xE8junk", 8));
+    ASSERT_EQ(engine.script.reader->fileLength("pic.abc"), 8);
     ExitResult result = runTrappingExit([&] {
-        runWhole("soundpressplgin \"VBZPLGIN.DLL|VBZ\"");
-        runWhole("spi \"vbzplgin.dll\"");
+        runWhole("soundpressplgin \"VBZPLGIN.DLL|ABC\"");
+        runWhole("spi \"other.dll|pic\"");
     });
-    EXPECT_EQ(result.stderr_text, "");
-    EXPECT_EQ(engine.vbz_extensions, (std::vector<std::string>{"VBZ"}));
-    result = runTrappingExit([&] { runWhole("spi \"other.dll|nbz\""); });
-    EXPECT_EQ(result.stderr_text, " *** plugin other.dll|nbz is not available, ignored. ***\n");
-    EXPECT_EQ(engine.vbz_extensions.size(), 1u);
+    EXPECT_EQ(result.stderr_text, " *** plugin other.dll|pic is not available, ignored. ***\n");
+    EXPECT_EQ(engine.script.reader->fileLength("pic.abc"), 1000);
 }
 
 TEST_F(DefineSettingsTest, SavedirCreatesTheDirectoryAndTellsTheStream) {
