@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "graphics/EffectSpec.h"
+#include "graphics/Effect.h"
 #include "interp/CallStack.h"
 #include "persist/FileBuffer.h"
 #include "script/ScriptStream.h"
