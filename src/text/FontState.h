@@ -7,10 +7,9 @@
 #include <array>
 #include <cstdint>
 
-namespace velmora {
+#include "common/Colour.h"
 
-// A colour as red, green, blue.
-using Rgb = std::array<uint8_t, 3>;
+namespace velmora {
 
 struct Vec2 {
     int32_t x = 0;
