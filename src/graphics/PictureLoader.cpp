@@ -1,0 +1,189 @@
+#include "graphics/PictureLoader.h"
+
+#include <SDL_image.h>
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "graphics/PictureSurface.h"
+
+namespace velmora {
+
+namespace {
+
+// Files are untrusted: pictures larger than any surface the engine makes
+// itself are refused.
+bool sizeAllowed(const SDL_Surface* surface) {
+    return surface->w > 0 && surface->h > 0 && surface->w <= MAX_SURFACE_SIDE &&
+           surface->h <= MAX_SURFACE_SIDE && int64_t{surface->w} * surface->h <= MAX_SURFACE_PIXELS;
+}
+
+bool isEngineLayout(const SDL_Surface* surface) {
+    const SDL_PixelFormat* format = surface->format;
+    return format->BitsPerPixel == 32 && format->Rmask == RED_MASK && format->Gmask == GREEN_MASK &&
+           format->Bmask == BLUE_MASK && format->Amask == ALPHA_MASK &&
+           surface->pitch == surface->w * 4;
+}
+
+// Decoders may leave JPEG files that carry an odd header to the dedicated
+// JPEG decoder; only names that say JPG get that second try.
+bool hasJpegExtension(const std::string& name) {
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos) return false;
+    const std::string extension = name.substr(dot + 1);
+    return extension == "JPG" || extension == "jpg";
+}
+
+// A pixel-for-pixel copy of a 32-bit ARGB surface.
+SDL_Surface* duplicate(SDL_Surface* source) {
+    SDL_Surface* copy = createSurface32(source->w, source->h, 2);
+    if (!copy) return nullptr;
+    SurfaceLock from(source);
+    SurfaceLock to(copy);
+    if (!from.locked() || !to.locked()) {
+        SDL_FreeSurface(copy);
+        return nullptr;
+    }
+    for (int y = 0; y < source->h; ++y)
+        std::memcpy(pixelRow(copy, y), pixelRow(source, y), static_cast<size_t>(source->w) * 4);
+    return copy;
+}
+
+void makeOpaque(SDL_Surface* surface) {
+    SurfaceLock lock(surface);
+    if (!lock.locked()) return;
+    for (int y = 0; y < surface->h; ++y) {
+        uint32_t* row = pixelRow(surface, y);
+        for (int x = 0; x < surface->w; ++x) row[x] |= ALPHA_MASK;
+    }
+}
+
+} // namespace
+
+SDL_Surface* toEngineFormat(SDL_Surface* decoded) {
+    if (!decoded) return nullptr;
+    if (!sizeAllowed(decoded)) {
+        SDL_FreeSurface(decoded);
+        return nullptr;
+    }
+    if (isEngineLayout(decoded)) return decoded;
+    SDL_Surface* reference = createSurface32(1, 1, 2);
+    if (!reference) {
+        SDL_FreeSurface(decoded);
+        return nullptr;
+    }
+    // Copy the channels as they are: no blending with the source's alpha and
+    // no skipping of a colour key during the conversion.
+    const bool source_has_alpha = decoded->format->Amask != 0;
+    SDL_SetAlpha(decoded, 0, 255);
+    SDL_SetColorKey(decoded, 0, 0);
+    SDL_Surface* converted = SDL_ConvertSurface(decoded, reference->format, SDL_SWSURFACE);
+    SDL_FreeSurface(reference);
+    SDL_FreeSurface(decoded);
+    if (!converted) return nullptr;
+    SDL_SetAlpha(converted, 0, 255);
+    if (!source_has_alpha) makeOpaque(converted);
+    return converted;
+}
+
+PictureLoader::PictureLoader(BaseReader& reader) : reader(reader) {}
+
+PictureLoader::~PictureLoader() {
+    clearCache();
+}
+
+void PictureLoader::clearCache() {
+    for (CacheEntry& entry : cache) SDL_FreeSurface(entry.picture.surface);
+    cache.clear();
+}
+
+LoadedPicture PictureLoader::load(const ImageTag& tag) {
+    if (!tag.image_name) return {};
+    for (size_t i = 0; i < cache.size(); ++i) {
+        if (!isSameLoad(cache[i].tag, tag)) continue;
+        LoadedPicture copy = cache[i].picture;
+        copy.surface = duplicate(copy.surface);
+        if (!copy.surface) break;
+        // Move the entry to the front: it is now the most recently used.
+        CacheEntry entry = std::move(cache[i]);
+        cache.erase(cache.begin() + static_cast<std::ptrdiff_t>(i));
+        cache.insert(cache.begin(), std::move(entry));
+        return copy;
+    }
+    LoadedPicture picture = readImageFile(*tag.image_name);
+    if (picture.surface) remember(tag, picture);
+    return picture;
+}
+
+void PictureLoader::remember(const ImageTag& tag, const LoadedPicture& picture) {
+    LoadedPicture kept = picture;
+    kept.surface = duplicate(picture.surface);
+    if (!kept.surface) return;
+    if (cache.size() == CACHE_CAPACITY) {
+        SDL_FreeSurface(cache.back().picture.surface);
+        cache.pop_back();
+    }
+    cache.insert(cache.begin(), CacheEntry{tag, kept});
+}
+
+uint8_t* PictureLoader::bufferFor(size_t size, std::unique_ptr<uint8_t[]>& one_off) {
+    load_count += 1;
+    load_size_sum += static_cast<int64_t>(size) * 6 / 5;
+    const size_t average = static_cast<size_t>(load_size_sum / load_count);
+    if (file_buffer_size < average) {
+        file_buffer_size = average;
+        file_buffer.reset();
+    }
+    if (size > file_buffer_size) {
+        one_off.reset(new (std::nothrow) uint8_t[size]);
+        return one_off.get();
+    }
+    if (!file_buffer) file_buffer.reset(new (std::nothrow) uint8_t[file_buffer_size]);
+    return file_buffer.get();
+}
+
+LoadedPicture PictureLoader::readImageFile(const std::string& name) {
+    LoadedPicture picture;
+    const int32_t length = reader.fileLength(name);
+    if (length <= 0) {
+        std::fprintf(stderr, " *** can't find file [%s] ***\n", name.c_str());
+        return picture;
+    }
+    if (file_log) file_log(name);
+
+    const size_t size = static_cast<size_t>(length);
+    std::unique_ptr<uint8_t[]> one_off;
+    uint8_t* buffer = bufferFor(size, one_off);
+    if (!buffer) {
+        std::fprintf(stderr, "failed to load [%s] because file size [%lu] is too large.\n",
+                     name.c_str(), static_cast<unsigned long>(size));
+        return picture;
+    }
+    const int32_t read = reader.readFile(name, buffer, size, &picture.location);
+
+    SDL_Surface* decoded = nullptr;
+    bool is_png = false;
+    if (read > 0) {
+        SDL_RWops* stream = SDL_RWFromMem(buffer, read);
+        if (stream) {
+            is_png = IMG_isPNG(stream) != 0;
+            decoded = IMG_Load_RW(stream, 0);
+            if (!decoded && hasJpegExtension(name)) {
+                std::fprintf(stderr, " *** force-loading a JPG image [%s]\n", name.c_str());
+                SDL_RWseek(stream, 0, RW_SEEK_SET);
+                decoded = IMG_LoadJPG_RW(stream);
+            }
+            SDL_RWclose(stream);
+        }
+    }
+    if (decoded) picture.has_own_alpha = decoded->format->Amask != 0 || is_png;
+    picture.surface = toEngineFormat(decoded);
+    if (!picture.surface) {
+        picture.has_own_alpha = false;
+        std::fprintf(stderr, " *** can't load file [%s] ***\n", name.c_str());
+    }
+    return picture;
+}
+
+} // namespace velmora

@@ -1,0 +1,79 @@
+// Reading picture files through the resource reader: the bytes are decoded by
+// the image library from memory and turned into the engine's 32-bit ARGB
+// surfaces. A few recent pictures are kept so that naming one again with the
+// same tag does not read or decode its file again.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "archive/BaseReader.h"
+#include "graphics/TaggedString.h"
+
+namespace velmora {
+
+// A decoded picture: the surface belongs to the caller.
+struct LoadedPicture {
+    SDL_Surface* surface = nullptr; // 32-bit ARGB; null when nothing could be loaded
+    bool has_own_alpha = false;     // the file brought an alpha channel, or was a PNG
+    ArchiveLocation location = ArchiveLocation::Direct;
+};
+
+// Turns a decoded surface into a 32-bit ARGB one (alpha in bits 24-31); pixels
+// of formats without alpha become opaque. Takes ownership of `decoded` and
+// returns it unchanged when it already has that layout with packed rows. Null
+// (with `decoded` freed) when the conversion fails or the picture is larger
+// than MAX_SURFACE_SIDE or MAX_SURFACE_PIXELS allow.
+SDL_Surface* toEngineFormat(SDL_Surface* decoded);
+
+class PictureLoader {
+  public:
+    // Pictures this many loads back are forgotten.
+    static constexpr size_t CACHE_CAPACITY = 4;
+
+    explicit PictureLoader(BaseReader& reader);
+    ~PictureLoader();
+    PictureLoader(const PictureLoader&) = delete;
+    PictureLoader& operator=(const PictureLoader&) = delete;
+
+    // The picture that `tag.image_name` names, as a new surface; a picture
+    // loaded recently under an equal tag is copied instead of read again.
+    LoadedPicture load(const ImageTag& tag);
+    // Reads and decodes the named file, bypassing the cache.
+    LoadedPicture readImageFile(const std::string& name);
+
+    // Called with the name of every file read; empty turns the log off.
+    void setFileLog(std::function<void(const std::string&)> hook) { file_log = std::move(hook); }
+    void clearCache();
+
+  private:
+    struct CacheEntry {
+        ImageTag tag;
+        LoadedPicture picture;
+    };
+
+    // The buffer for a file of `size` bytes: the shared one when it is large
+    // enough, else a one-off buffer held by `one_off`. Null when memory runs out.
+    uint8_t* bufferFor(size_t size, std::unique_ptr<uint8_t[]>& one_off);
+    void remember(const ImageTag& tag, const LoadedPicture& picture);
+
+    BaseReader& reader;
+    std::function<void(const std::string&)> file_log;
+    std::vector<CacheEntry> cache; // most recently used first
+
+    // The shared read buffer follows 1.2 times the running average file size;
+    // the count starts at 10 so that early files weigh as much as ten empty ones.
+    std::unique_ptr<uint8_t[]> file_buffer;
+    size_t file_buffer_size = 0;
+    int64_t load_count = 10;
+    int64_t load_size_sum = 0;
+};
+
+} // namespace velmora
