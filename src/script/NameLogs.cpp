@@ -1,7 +1,6 @@
 // Read marks over the script bytes, and the label and file name logs.
 #include <algorithm>
 #include <cstdio>
-#include <unordered_set>
 
 #include "common/Exit.h"
 #include "persist/FileBuffer.h"
@@ -62,8 +61,6 @@ void ScriptStream::loadLog(NameLog& log) {
     for (; p < end && bytes[p] != '\n'; ++p)
         count = std::clamp<int64_t>(count * 10 + (bytes[p] - '0'), -limit, limit);
     ++p; // the line feed
-    // A set keeps a long log from costing a search of the list per name.
-    std::unordered_set<std::string> seen(log.names.begin(), log.names.end());
     std::string name;
     for (int64_t i = 0; i < count && p < end; ++i) {
         ++p; // the opening quote
@@ -71,8 +68,7 @@ void ScriptStream::loadLog(NameLog& log) {
         for (; p < end && bytes[p] != '"'; ++p)
             name.push_back(static_cast<char>(bytes[p] ^ LOG_SCRAMBLE));
         ++p; // the closing quote
-        std::string normal = normalise(name.c_str());
-        if (seen.insert(normal).second) log.names.push_back(std::move(normal));
+        findInLog(log, name.c_str(), true);
     }
 }
 
@@ -102,12 +98,15 @@ void ScriptStream::markRead(const char* pos) {
 }
 
 int32_t ScriptStream::findInLog(NameLog& log, const char* name, bool add) {
+    // Every jump logs its label, so the look-up must not grow with the log.
     std::string normal = normalise(name);
-    for (size_t i = 0; i < log.names.size(); ++i)
-        if (log.names[i] == normal) return static_cast<int32_t>(i);
+    auto found = log.index.find(normal);
+    if (found != log.index.end()) return found->second;
     if (!add) return -1;
+    auto position = static_cast<int32_t>(log.names.size());
+    log.index.emplace(normal, position);
     log.names.push_back(std::move(normal));
-    return static_cast<int32_t>(log.names.size()) - 1;
+    return position;
 }
 
 } // namespace velmora

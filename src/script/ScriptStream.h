@@ -42,7 +42,8 @@ struct LabelEntry {
 
 // A list of names kept upper-cased with '/' read as '\' (the label and file logs).
 struct NameLog {
-    std::vector<std::string> names;
+    std::vector<std::string> names;                 // in the order they were added
+    std::unordered_map<std::string, int32_t> index; // name -> position in names
     std::string file_name;
 };
 
@@ -131,7 +132,10 @@ class ScriptStream {
     void markRead(const char* pos);
     // Index of the normalised name in the log, appending it when `add`; -1 if absent.
     int32_t findInLog(NameLog& log, const char* name, bool add);
-    static void clearLog(NameLog& log) { log.names.clear(); }
+    static void clearLog(NameLog& log) {
+        log.names.clear();
+        log.index.clear();
+    }
     // Turns read marks on and fills them from kidoku.dat when it exists.
     void loadReadMarks();
     // Writes kidoku.dat; a failure is reported and play goes on.
@@ -185,8 +189,8 @@ class ScriptStream {
     bool read_marks_on = false;
     std::vector<uint8_t> read_marks;
     bool was_read = false;
-    NameLog label_log{{}, "Vlscllog.dat"};
-    NameLog file_log{{}, "Vlscflog.dat"};
+    NameLog label_log{{}, {}, "Vlscllog.dat"};
+    NameLog file_log{{}, {}, "Vlscflog.dat"};
     std::string save_dir;               // where the read marks and logs go, when set
     std::unique_ptr<BaseReader> reader; // every resource is read through it
 
