@@ -96,7 +96,7 @@ std::string ScratchDir::read(const std::string& name) const {
 }
 
 RunResult runEngine(const std::vector<std::string>& args, const std::filesystem::path& cwd,
-                    int timeout_seconds, const std::vector<std::string>& env) {
+                    int timeout_seconds, const std::vector<std::string>& env, bool with_font) {
     ScratchDir io;
     auto out_path = io.path() / "out";
     auto err_path = io.path() / "err";
@@ -119,6 +119,7 @@ RunResult runEngine(const std::vector<std::string>& args, const std::filesystem:
         std::string program = VELMORA_BINARY;
         argv.push_back(program.data());
         std::vector<std::string> copies = args;
+        if (with_font) copies.insert(copies.begin(), {"-f", TEST_FONT_PATH});
         for (auto& a : copies) argv.push_back(a.data());
         argv.push_back(nullptr);
         execv(program.c_str(), argv.data());

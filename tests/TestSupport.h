@@ -51,9 +51,20 @@ struct RunResult {
     std::string err;
 };
 
+// A Japanese TrueType font installed with the build dependencies.
+constexpr const char* TEST_FONT_PATH = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf";
+
+// What a headless start prints after the version line for a screen of that size.
+inline std::string startupLines(int width = 640, int height = 480) {
+    return "Display: " + std::to_string(width) + " x " + std::to_string(height) +
+           " (32 bpp)\nAudio: 44100 Hz 16 bit stereo\n";
+}
+
 // Runs the engine program with `args` in `cwd`, headless, killed after
-// `timeout_seconds`; extra environment entries are NAME=VALUE strings.
+// `timeout_seconds`; extra environment entries are NAME=VALUE strings. The
+// test font is passed with -f first unless `with_font` is false.
 RunResult runEngine(const std::vector<std::string>& args, const std::filesystem::path& cwd,
-                    int timeout_seconds = 30, const std::vector<std::string>& env = {});
+                    int timeout_seconds = 30, const std::vector<std::string>& env = {},
+                    bool with_font = true);
 
 } // namespace velmora::test

@@ -39,6 +39,8 @@ void Velmora::resetEngineState() {
     script.clearLocalVariables();
     call_stack.clear();
     resetExecutionState();
+    screen.resetPictures();
+    buildBackground();
 }
 
 void Velmora::restartGame() {

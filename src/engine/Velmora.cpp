@@ -1,5 +1,7 @@
 #include "engine/Velmora.h"
 
+#include <cstdlib>
+
 #include "archive/VlaReader.h"
 #include "script/KeyTable.h"
 
@@ -9,6 +11,11 @@ Velmora::Velmora() {
     buildCommandIndex();
     // Loose files until prepareScript finds the game's archives.
     script.reader = std::make_unique<DirectReader>();
+    picture_loader = std::make_unique<PictureLoader>(*script.reader);
+    picture_loader->setFileLog([this](const std::string& name) {
+        if (filelog_on) script.findInLog(script.file_log, name.c_str(), true);
+    });
+    if (const char* command = std::getenv("MUSIC_CMD")) music_cmd = command;
 }
 
 int32_t Velmora::prepareScript() {
@@ -31,13 +38,6 @@ int32_t Velmora::prepareScript() {
     if (script.loadScript(archive_path) != 0) return -1;
     screen_width = script.screen_width;
     screen_height = script.screen_height;
-    return 0;
-}
-
-int32_t Velmora::initialise() {
-    readEnvironmentFile();
-    definereset();
-    fetchToken();
     return 0;
 }
 

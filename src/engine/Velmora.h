@@ -1,10 +1,15 @@
 // The engine: one object that owns everything from start to exit.
 #pragma once
 
+#include <SDL.h>
+
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "graphics/PictureLoader.h"
+#include "graphics/Screen.h"
 #include "interp/CommandInterpreter.h"
 #include "interp/RandomSource.h"
 
@@ -83,6 +88,76 @@ class Velmora : public CommandInterpreter {
 
     int32_t screen_width = DEFAULT_SCREEN_WIDTH;
     int32_t screen_height = DEFAULT_SCREEN_HEIGHT;
+
+    // ---- Media layer ----
+    // SDL, the joystick, the font library, the icon, the window; ends the
+    // process when one of them fails.
+    void initMediaLayer();
+    // The audio device and its channels; without one the game runs silent.
+    void startAudio();
+    // Opens the window at the screen size, full screen when asked.
+    void applyVideoMode();
+    void openCdrom();
+    int32_t captionCommand();
+
+    struct AudioSpec {
+        int32_t frequency = 0;
+        uint16_t format = 0;
+        uint8_t channels = 0;
+    };
+    int32_t window_pixel_width = DEFAULT_SCREEN_WIDTH;
+    int32_t window_pixel_height = DEFAULT_SCREEN_HEIGHT;
+    int32_t screen_bpp = 32;
+    int32_t surface_format = ENGINE_FORMAT_CODE;
+    bool audio_open = false;
+    AudioSpec audio_spec;
+    SDL_CD* cdrom = nullptr;
+    std::string font_path;
+    std::string window_title = "Velmora";
+    std::string window_icon_title = "Velmora";
+    std::string music_cmd; // MUSIC_CMD at start: the player for MIDI music
+    uint32_t timer_base = 0;
+
+    // ---- Pictures and the screen ----
+    // What the composition needs from the text window and the event loop.
+    LayerSettings layerSettings() const;
+    // Parses the picture's tag string into its description; nothing without one.
+    void parseTaggedImage(AnimImage& image);
+    // Gives the picture the pixels its description names, unless it already has them.
+    void loadPicture(AnimImage& image);
+    void parseAndLoad(AnimImage& image) {
+        parseTaggedImage(image);
+        loadPicture(image);
+    }
+    // Rebuilds the background picture from screen.background_name.
+    void buildBackground();
+    // Script coordinates to screen pixels.
+    int32_t toScreen(int32_t value) const;
+    void placeOnScreen(AnimImage& image, int32_t x, int32_t y);
+
+    // Reads an effect argument; a lone number other than 0 and 1 names a
+    // defined effect, and one that is not defined ends the game.
+    const EffectSpec& resolveEffect();
+    // Runs an effect to its end over the damaged area.
+    void runEffect(const EffectSpec& effect);
+
+    int32_t bgCommand();
+    int32_t ldCommand();
+    int32_t clCommand();
+    int32_t lspCommand();  // lsp, lsph
+    int32_t lsp2Command(); // lsp2, lsph2 and their add and sub forms
+    int32_t cspCommand();  // csp, csp2
+    int32_t printCommand();
+    int32_t negaCommand();
+    int32_t monocroCommand();
+    int32_t getscreenshotCommand();
+    int32_t savescreenshotCommand(); // savescreenshot, savescreenshot2
+
+    Screen screen;
+    std::unique_ptr<PictureLoader> picture_loader;
+    EffectSpec inline_effect; // an effect written out after a command
+    int32_t screenshot_width = 0;
+    int32_t screenshot_height = 0;
 
   private:
     void buildCommandIndex();

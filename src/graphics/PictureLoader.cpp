@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <optional>
 
+#include "graphics/ColourStripes.h"
 #include "graphics/PictureSurface.h"
 
 namespace velmora {
@@ -87,7 +89,13 @@ SDL_Surface* toEngineFormat(SDL_Surface* decoded) {
     return converted;
 }
 
-PictureLoader::PictureLoader(BaseReader& reader) : reader(reader) {}
+PictureLoader::PictureLoader(BaseReader& reader) : reader(&reader) {}
+
+void PictureLoader::setReader(BaseReader& other) {
+    if (reader == &other) return;
+    reader = &other;
+    clearCache();
+}
 
 PictureLoader::~PictureLoader() {
     clearCache();
@@ -111,7 +119,7 @@ LoadedPicture PictureLoader::load(const ImageTag& tag) {
         cache.insert(cache.begin(), std::move(entry));
         return copy;
     }
-    LoadedPicture picture = readImageFile(*tag.image_name);
+    LoadedPicture picture = loadImageSurface(*tag.image_name);
     if (picture.surface) remember(tag, picture);
     return picture;
 }
@@ -143,9 +151,22 @@ uint8_t* PictureLoader::bufferFor(size_t size, std::unique_ptr<uint8_t[]>& one_o
     return file_buffer.get();
 }
 
+LoadedPicture PictureLoader::loadImageSurface(const std::string& name) {
+    if (name.empty() || name[0] != '>') return readImageFile(name);
+    LoadedPicture picture;
+    const std::optional<StripeLayout> layout = parseStripeName(name);
+    if (!layout) return picture;
+    picture.surface = createSurface32(layout->width, layout->height, 2);
+    if (!picture.surface) return picture;
+    SurfaceLock lock(picture.surface);
+    if (lock.locked())
+        fillStripes(*layout, pixelRow(picture.surface, 0), picture.surface->pitch / 4);
+    return picture;
+}
+
 LoadedPicture PictureLoader::readImageFile(const std::string& name) {
     LoadedPicture picture;
-    const int32_t length = reader.fileLength(name);
+    const int32_t length = reader->fileLength(name);
     if (length <= 0) {
         std::fprintf(stderr, " *** can't find file [%s] ***\n", name.c_str());
         return picture;
@@ -160,7 +181,7 @@ LoadedPicture PictureLoader::readImageFile(const std::string& name) {
                      name.c_str(), static_cast<unsigned long>(size));
         return picture;
     }
-    const int32_t read = reader.readFile(name, buffer, size, &picture.location);
+    const int32_t read = reader->readFile(name, buffer, size, &picture.location);
 
     SDL_Surface* decoded = nullptr;
     bool is_png = false;

@@ -39,6 +39,9 @@ class PictureLoader {
     static constexpr size_t CACHE_CAPACITY = 4;
 
     explicit PictureLoader(BaseReader& reader);
+    // Reads through another reader from now on; the cache is dropped, since
+    // a name may stand for another file there.
+    void setReader(BaseReader& other);
     ~PictureLoader();
     PictureLoader(const PictureLoader&) = delete;
     PictureLoader& operator=(const PictureLoader&) = delete;
@@ -46,6 +49,9 @@ class PictureLoader {
     // The picture that `tag.image_name` names, as a new surface; a picture
     // loaded recently under an equal tag is copied instead of read again.
     LoadedPicture load(const ImageTag& tag);
+    // The named picture, bypassing the cache: a stripe picture for a name
+    // beginning with '>', otherwise the decoded file.
+    LoadedPicture loadImageSurface(const std::string& name);
     // Reads and decodes the named file, bypassing the cache.
     LoadedPicture readImageFile(const std::string& name);
 
@@ -64,7 +70,7 @@ class PictureLoader {
     uint8_t* bufferFor(size_t size, std::unique_ptr<uint8_t[]>& one_off);
     void remember(const ImageTag& tag, const LoadedPicture& picture);
 
-    BaseReader& reader;
+    BaseReader* reader;
     std::function<void(const std::string&)> file_log;
     std::vector<CacheEntry> cache; // most recently used first
 

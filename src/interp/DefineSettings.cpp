@@ -34,6 +34,13 @@ void CommandInterpreter::resetDefineSettings() {
     // underline_value, vla_skip, kidokumode, the volumes, default_font_name and
     // the save directory outlive the reset.
     zenkakko = false;
+    // The story text window as it is before any setwindow.
+    story_font.glyph_size = {26, 26};
+    story_font.cell_pitch = {26, 28};
+    story_font.area_origin = {21, 16};
+    story_font.area_cells = {23, 16};
+    story_font.char_wait = 20;
+    story_font.window_shade_color = {153, 153, 153};
     window_chip_sprite = -1;
     window_back = false;
     use_wheel = false;
@@ -263,7 +270,8 @@ int32_t CommandInterpreter::kidokumodeCommand() {
 }
 
 int32_t CommandInterpreter::humanzCommand() {
-    sprite_z_order = script.readInteger();
+    // Sprite numbers run 0-999; -1 puts every sprite above the standing pictures.
+    sprite_z_order = std::clamp(script.readInteger(), -1, 999);
     return RESULT_PROCEED;
 }
 

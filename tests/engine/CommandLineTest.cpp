@@ -13,6 +13,7 @@ namespace {
 
 using test::runEngine;
 using test::ScratchDir;
+using test::startupLines;
 
 const std::string VERSION_LINE = "Velmora version 20131223(2.96)\n";
 
@@ -198,7 +199,8 @@ TEST(CommandLineBinaryTest, UnknownOptionsAreReportedAndTheGameRuns) {
     auto result = runEngine({"-help", "--registry", "-q", "--bogus", "-r", game.path().string()},
                             game.path());
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.out, VERSION_LINE + " unknown option -help\n unknown option --bogus\n");
+    EXPECT_EQ(result.out,
+              VERSION_LINE + " unknown option -help\n unknown option --bogus\n" + startupLines());
     EXPECT_EQ(result.err, "");
 }
 

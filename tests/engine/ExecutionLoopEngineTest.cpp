@@ -24,6 +24,7 @@ class ExecutionLoopEngineTest : public ::testing::Test {
     // Loads `text` as the script and enters the define section.
     void start(const std::string& text) {
         engine.script.loadFromMemory(text.data(), text.size());
+        engine.font_file = test::TEST_FONT_PATH;
         ASSERT_EQ(engine.initialise(), 0);
     }
     ExitResult run() {

@@ -15,6 +15,7 @@ namespace {
 using test::runEngine;
 using test::RunResult;
 using test::ScratchDir;
+using test::startupLines;
 
 const std::string VERSION_LINE = "Velmora version 20131223(2.96)\n";
 
@@ -58,7 +59,7 @@ TEST_F(ExecutionLoopTest, DefineSectionCommandsThenGameRunToEnd) {
                             "*start\n"
                             "end\n");
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.out, VERSION_LINE);
+    EXPECT_EQ(result.out, VERSION_LINE + startupLines(800, 600));
     EXPECT_EQ(result.err, "");
 }
 
@@ -148,7 +149,7 @@ TEST_F(ExecutionLoopTest, DemoGameRunsToItsEnd) {
     text << in.rdbuf();
     RunResult result = play(text.str());
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.out, VERSION_LINE);
+    EXPECT_EQ(result.out, VERSION_LINE + startupLines());
     EXPECT_EQ(result.err, "");
 }
 

@@ -1,0 +1,147 @@
+// From a picture's tagged string to its pixels, and the background picture
+// built from a colour or a picture.
+#include <algorithm>
+
+#include "engine/Velmora.h"
+#include "graphics/RectClip.h"
+#include "graphics/TaggedString.h"
+
+namespace velmora {
+
+namespace {
+
+RgbColour toRgbColour(const Rgb& c) {
+    return RgbColour{c[0], c[1], c[2]};
+}
+
+// The part of a picture's description that decides what its pixels are;
+// the load cache compares these.
+ImageTag loadKey(const AnimImage& image) {
+    ImageTag tag;
+    tag.transparency_mode = image.transparency_mode;
+    tag.key_colour = {image.key_colour.r, image.key_colour.g, image.key_colour.b};
+    tag.palette_index = image.palette_index;
+    tag.cell_count = image.cell_count;
+    tag.image_name = image.image_name;
+    if (!image.mask_name.empty()) tag.mask_name = image.mask_name;
+    return tag;
+}
+
+} // namespace
+
+LayerSettings Velmora::layerSettings() const {
+    LayerSettings settings;
+    settings.sprite_z_order = sprite_z_order;
+    settings.window_back = window_back;
+    settings.shaded_window = story_font.shaded_window;
+    settings.window_shade = story_font.window_shade_color;
+    return settings;
+}
+
+int32_t Velmora::toScreen(int32_t value) const {
+    return clampToInt32(int64_t{value} * scale_num / scale_den);
+}
+
+void Velmora::placeOnScreen(AnimImage& image, int32_t x, int32_t y) {
+    image.script_rect.x = clampToInt16(x);
+    image.script_rect.y = clampToInt16(y);
+    image.screen_rect.x = clampToInt16(toScreen(x));
+    image.screen_rect.y = clampToInt16(toScreen(y));
+}
+
+void Velmora::parseTaggedImage(AnimImage& image) {
+    if (image.tag_string.empty()) return;
+    image.resetCells();
+    TagParseOptions options;
+    options.default_transparency = static_cast<TransparencyMode>(default_transparency);
+    options.window_font_size_x = story_font.glyph_size.x;
+    options.window_font_size_y = story_font.glyph_size.y;
+    options.window_pitch_x = story_font.cell_pitch.x;
+    options.window_pitch_y = story_font.cell_pitch.y;
+    const ImageTag tag = parseTaggedString(image.tag_string, options);
+    if (tag.error == ImageTag::Error::ZeroCells)
+        std::fprintf(stderr, "Velmora::parseTaggedString  The number of cells is 0\n");
+
+    image.transparency_mode = tag.transparency_mode;
+    image.key_colour = toRgbColour(tag.key_colour);
+    image.palette_index = tag.palette_index;
+    image.cell_count = tag.cell_count;
+    image.cell_durations = tag.cell_durations;
+    image.cell_colours.clear();
+    for (const Rgb& colour : tag.cell_colours) image.cell_colours.push_back(toRgbColour(colour));
+    image.loop_mode = tag.loop_mode;
+    image.animating = tag.animating;
+    image.remaining_ms = tag.remaining_ms;
+    if (tag.transparency_mode == TransparencyMode::Text) {
+        image.font_size_x = tag.font_size_x;
+        image.font_size_y = tag.font_size_y;
+        image.pitch_x = tag.pitch_x;
+        image.pitch_y = tag.pitch_y;
+    }
+    image.image_name = tag.image_name.value_or("");
+    image.mask_name = tag.mask_name.value_or("");
+}
+
+void Velmora::loadPicture(AnimImage& image) {
+    const bool text = image.transparency_mode == TransparencyMode::Text;
+    if (!text && !image.image_name.empty() && image.image_name == image.loaded_image_name &&
+        image.mask_name == image.loaded_mask_name)
+        return;
+    image.freeImage(true);
+    image.absolute_position = true;
+    image.loaded_image_name = image.image_name;
+    image.loaded_mask_name = image.mask_name;
+    // Text pictures are drawn by the text renderer, which fills them in.
+    if (image.image_name.empty() || text) return;
+
+    picture_loader->setReader(*script.reader);
+    LoadedPicture picture = picture_loader->load(loadKey(image));
+    if (!picture.surface) return;
+    LoadedPicture mask;
+    if (image.transparency_mode == TransparencyMode::MaskImage && !image.mask_name.empty())
+        mask = picture_loader->loadImageSurface(image.mask_name);
+    SDL_Surface* ready =
+        image.applyTransparency(picture.surface, mask.surface, picture.has_own_alpha);
+    image.adoptSurface(ready, ENGINE_FORMAT_CODE);
+    if (mask.surface) SDL_FreeSurface(mask.surface);
+}
+
+void Velmora::buildBackground() {
+    AnimImage& background = screen.background_image;
+    background.cell_count = 1;
+    background.transparency_mode = TransparencyMode::Opaque;
+    placeOnScreen(background, 0, 0);
+    if (!background.allocSurface(screen.width, screen.height, ENGINE_FORMAT_CODE)) return;
+
+    const std::string& name = screen.background_name;
+    uint8_t colour[3] = {0, 0, 0};
+    if (name == "white") {
+        colour[0] = colour[1] = colour[2] = 255;
+    } else if (!name.empty() && name[0] == '#') {
+        script.readColor(colour, name.c_str());
+    } else if (name != "black" && name != "*bgcpy") {
+        background.fill_colour = RgbColour{};
+        background.paint(0, 0, 0, 255);
+        AnimImage picture;
+        picture.setTagString(name);
+        parseTaggedImage(picture);
+        picture.transparency_mode = TransparencyMode::Opaque;
+        loadPicture(picture);
+        if (!picture.surface) return;
+        // Centred: a larger picture gives its middle, a smaller one sits on black.
+        const int32_t w = picture.surface->w, h = picture.surface->h;
+        const int32_t sx = w > screen.width ? (w - screen.width) / 2 : 0;
+        const int32_t sy = h > screen.height ? (h - screen.height) / 2 : 0;
+        const int32_t dx = w > screen.width ? 0 : (screen.width - w) / 2;
+        const int32_t dy = h > screen.height ? 0 : (screen.height - h) / 2;
+        SDL_Rect source{clampToInt16(sx), clampToInt16(sy),
+                        clampToUint16(std::min(w, screen.width)),
+                        clampToUint16(std::min(h, screen.height))};
+        background.copyFromSurface(picture.surface, &source, dx, dy);
+        return;
+    }
+    background.fill_colour = RgbColour{colour[0], colour[1], colour[2]};
+    background.paint(colour[0], colour[1], colour[2], 255);
+}
+
+} // namespace velmora
