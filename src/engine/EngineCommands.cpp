@@ -52,6 +52,8 @@ int32_t Velmora::gameCommand() {
     requireDefineSection("game: not in the define section");
     in_define_section = false;
     restartGame();
+    // After the reset, which empties every picture slot.
+    for (int32_t cursor = 0; cursor < 2; ++cursor) setCursorImage(cursor, nullptr, 0, 0, false);
     return RESULT_PROCEED;
 }
 

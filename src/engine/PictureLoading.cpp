@@ -10,6 +10,8 @@ namespace velmora {
 
 namespace {
 
+constexpr const char* DEFAULT_CURSORS[2] = {":l/3,160,2;cursor0.bmp", ":l/3,160,2;cursor1.bmp"};
+
 RgbColour toRgbColour(const Rgb& c) {
     return RgbColour{c[0], c[1], c[2]};
 }
@@ -58,6 +60,13 @@ void Velmora::parseTaggedImage(AnimImage& image) {
     options.window_font_size_y = story_font.glyph_size.y;
     options.window_pitch_x = story_font.cell_pitch.x;
     options.window_pitch_y = story_font.cell_pitch.y;
+    // Text sizes are full integer expressions. The tag string ends in a 0
+    // byte, which stops the expression reader.
+    options.read_integer = [this](std::string_view text, int32_t& value) -> size_t {
+        const char* p = text.data();
+        value = script.evalIntExpr(p);
+        return static_cast<size_t>(p - text.data());
+    };
     const ImageTag tag = parseTaggedString(image.tag_string, options);
     if (tag.error == ImageTag::Error::ZeroCells)
         std::fprintf(stderr, "Velmora::parseTaggedString  The number of cells is 0\n");
@@ -142,6 +151,30 @@ void Velmora::buildBackground() {
     }
     background.fill_colour = RgbColour{colour[0], colour[1], colour[2]};
     background.paint(colour[0], colour[1], colour[2], 255);
+}
+
+void Velmora::setCursorImage(int32_t number, const char* tag, int32_t x, int32_t y, bool absolute) {
+    if (number < 0 || number > 1) return;
+    AnimImage& cursor = screen.cursor_images[number];
+    screen.damagePicture(cursor);
+    const bool use_default = tag == nullptr;
+    cursor.setTagString(use_default ? DEFAULT_CURSORS[number] : tag);
+    placeOnScreen(cursor, x, y);
+    parseTaggedImage(cursor);
+    // A game without cursor pictures of its own simply shows none: the
+    // default files are not looked for noisily.
+    if (use_default && script.reader->fileLength(cursor.image_name) <= 0) {
+        cursor.discard();
+        return;
+    }
+    loadPicture(cursor);
+    if (filelog_on) script.findInLog(script.file_log, cursor.image_name.c_str(), true);
+    cursor.absolute_position = absolute;
+    if (cursor.surface)
+        cursor.visible = true;
+    else
+        cursor.discard();
+    if (use_default) cursor.freeTagString();
 }
 
 } // namespace velmora

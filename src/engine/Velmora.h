@@ -131,6 +131,9 @@ class Velmora : public CommandInterpreter {
     }
     // Rebuilds the background picture from screen.background_name.
     void buildBackground();
+    // Loads click-wait cursor 0 (click wait) or 1 (page wait) from `tag`, or
+    // from the game's default cursor file when `tag` is null.
+    void setCursorImage(int32_t number, const char* tag, int32_t x, int32_t y, bool absolute);
     // Script coordinates to screen pixels.
     int32_t toScreen(int32_t value) const;
     void placeOnScreen(AnimImage& image, int32_t x, int32_t y);
