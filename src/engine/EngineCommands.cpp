@@ -1,7 +1,5 @@
 // The control-flow commands of the engine: jumps to ~ marks and through
 // label tables, and the commands that start, restart and end the game.
-#include <SDL.h>
-
 #include <cstring>
 
 #include "common/Exit.h"
@@ -82,7 +80,7 @@ int32_t Velmora::defineresetCommand() {
 
 int32_t Velmora::endCommand() {
     writeQuitFiles();
-    if (SDL_WasInit(0) != 0) SDL_Quit();
+    shutdownMediaLayer();
     exitProcess(0);
 }
 

@@ -51,6 +51,11 @@ SDL_Surface* buildWindowIcon() {
 
 } // namespace
 
+void Velmora::shutdownMediaLayer() {
+    if (Mix_QuerySpec(nullptr, nullptr, nullptr)) Mix_CloseAudio();
+    if (SDL_WasInit(0)) SDL_Quit();
+}
+
 void Velmora::applyVideoMode() {
     const uint32_t flags = fullscreen ? SDL_FULLSCREEN : 0;
     SDL_Surface* surface = SDL_SetVideoMode(screen_width, screen_height, screen_bpp, flags);
@@ -67,6 +72,10 @@ void Velmora::initMediaLayer() {
         std::fprintf(stderr, "Couldn't initialize SDL: %s\n", SDL_GetError());
         exitProcess(-1);
     }
+    // The mixer plays on a thread of its own: it must stop before the process
+    // tears down its static objects, whichever way the process ends.
+    static const bool shutdown_registered = std::atexit(shutdownMediaLayer) == 0;
+    (void)shutdown_registered;
     if (cdaudio_on && SDL_InitSubSystem(SDL_INIT_CDROM) < 0) {
         std::fprintf(stderr, "Couldn't initialize CD-ROM: %s\n", SDL_GetError());
         exitProcess(-1);

@@ -98,6 +98,8 @@ class Velmora : public CommandInterpreter {
     // Opens the window at the screen size, full screen when asked.
     void applyVideoMode();
     void openCdrom();
+    // Closes the audio device, then the rest of the media layer; safe to repeat.
+    static void shutdownMediaLayer();
     int32_t captionCommand();
 
     struct AudioSpec {
