@@ -136,6 +136,7 @@ void Velmora::openCdrom() {
 }
 
 int32_t Velmora::initialise() {
+    loadScriptedInput();
     initMediaLayer();
     startAudio();
     if (!screen.createSurfaces(screen_width, screen_height)) {

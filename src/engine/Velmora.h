@@ -10,6 +10,8 @@
 
 #include "graphics/PictureLoader.h"
 #include "graphics/Screen.h"
+#include "input/InputState.h"
+#include "input/ScriptedInput.h"
 #include "interp/CommandInterpreter.h"
 #include "interp/RandomSource.h"
 
@@ -157,6 +159,71 @@ class Velmora : public CommandInterpreter {
     int32_t monocroCommand();
     int32_t getscreenshotCommand();
     int32_t savescreenshotCommand(); // savescreenshot, savescreenshot2
+
+    // ---- Waiting and input ----
+    // Waits for input or time as `input.event_mode` says; ms -1 waits without
+    // limit. True when the wait moved the script elsewhere (a loaded game).
+    bool runWait(int32_t ms);
+    // The same wait, never opening the system menus.
+    void runWaitPlain(int32_t ms);
+    void startWaitTimer();
+    void replaceWaitTimer(int32_t ms);
+    // Handles events until one ends the wait.
+    void pumpEvents();
+    void endWaitByTime();
+    bool onMouseButton(const SDL_MouseButtonEvent& event);
+    bool onMouseMotion(const SDL_MouseMotionEvent& event);
+    bool onModifierDown(const SDL_KeyboardEvent& event);
+    void onModifierUp(const SDL_KeyboardEvent& event);
+    bool onKey(const SDL_KeyboardEvent& event);
+    // The result of a released key from the table of keys; 0 when none applies.
+    int32_t keyResult(SDLKey key, const char*& text);
+    void setResult(int32_t result, const char* text);
+    // Ends the wait for a click when the wait takes clicks.
+    bool acceptClick();
+    void requestRightClickMenu();
+    // Result of a click or Return: the button under the mouse, or 0.
+    bool chooseButtonUnderMouse(const char* no_button_text);
+    int32_t buttonUnderMouse() const;
+    // Jumps to the trap label unless the trap is stopped.
+    bool fireTrap();
+    void eraseClickCursor();
+    bool finishWait();
+    void switchVideoMode(bool full);
+    // Lets scripted input act when the wait is about to block.
+    void feedScriptedInput();
+    // Reads the scripted input named by VELMORA_INPUT; ends the process on a bad file.
+    void loadScriptedInput();
+
+    // Animation over the standing pictures, sprites and the selected cursor.
+    AnimImage* selectedCursor();
+    int32_t nextAnimationDelay();
+    void advanceAnimations(int32_t ms);
+    void stepAnimations();
+
+    int32_t waitCommand();
+    int32_t delayCommand();
+    int32_t resettimerCommand();
+    int32_t waittimerCommand();
+    int32_t gettimerCommand();
+    int32_t clickCommand(); // click, lrclick
+    int32_t trapCommand();  // trap, lr_trap
+    int32_t automodeTimeCommand();
+    int32_t autoclickCommand();
+    int32_t skipoffCommand();
+    int32_t isskipCommand();
+    int32_t isdownCommand();
+    int32_t isfullCommand();
+    int32_t getmouseposCommand();
+    int32_t getmouseoverCommand();
+    int32_t movemousecursorCommand();
+    int32_t keySwitchCommand(); // getzxc, gettab, getenter and the other key switches
+    int32_t menuAutomodeCommand();
+    int32_t menuWindowCommand();
+    int32_t menuFullCommand();
+
+    InputState input;
+    std::unique_ptr<ScriptedInput> scripted_input; // only when VELMORA_INPUT names a file
 
     Screen screen;
     std::unique_ptr<PictureLoader> picture_loader;
