@@ -34,6 +34,7 @@ bool Screen::createSurfaces(int32_t w, int32_t h) {
         if (!*surface) return false;
     }
     // The story text layer starts fully transparent.
+    text_layer_image.cell_count = 1;
     text_layer_image.allocSurface(w, h, ENGINE_FORMAT_CODE);
     text_layer_image.paint(0, 0, 0, 0);
     return true;
@@ -45,7 +46,6 @@ void Screen::resetPictures() {
     for (AnimImage& sprite : sprites) sprite.restoreDefaults();
     for (AnimImage& sprite : rotated_sprites) sprite.restoreDefaults();
     for (AnimImage& cursor : cursor_images) cursor.restoreDefaults();
-    window_image.restoreDefaults();
     standing_order = {2, 1, 0};
     background_name = "black";
     for (auto& bar : bar_images) bar.reset();

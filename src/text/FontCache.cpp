@@ -15,10 +15,11 @@ struct CachedFace {
     TTF_Font* outline_face = nullptr;
 };
 
-// Entries are appended and never removed; pointers into it stay valid.
+// Entries are appended and never removed; pointers into it stay valid. The
+// list itself is never destroyed: the faces stay open to the process's end.
 std::vector<std::unique_ptr<CachedFace>>& cache() {
-    static std::vector<std::unique_ptr<CachedFace>> entries;
-    return entries;
+    static auto* entries = new std::vector<std::unique_ptr<CachedFace>>;
+    return *entries;
 }
 
 CachedFace* findOrOpen(int32_t size, const std::string& path, int32_t point_size) {
