@@ -95,6 +95,19 @@ std::string ScratchDir::read(const std::string& name) const {
     return readWhole(dir / name);
 }
 
+std::vector<int32_t> globalValues(const ScratchDir& game, size_t count) {
+    const std::string bytes = game.read("gloval.sav");
+    std::vector<int32_t> values;
+    // Each record: a little-endian int32 and an empty text (one 0 byte).
+    for (size_t at = 0; at + 5 <= bytes.size(); at += 5) {
+        uint32_t v = 0;
+        for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<uint8_t>(bytes[at + i]);
+        values.push_back(static_cast<int32_t>(v));
+    }
+    values.resize(count);
+    return values;
+}
+
 RunResult runEngine(const std::vector<std::string>& args, const std::filesystem::path& cwd,
                     int timeout_seconds, const std::vector<std::string>& env, bool with_font) {
     ScratchDir io;

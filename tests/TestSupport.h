@@ -54,6 +54,10 @@ struct RunResult {
 // A Japanese TrueType font installed with the build dependencies.
 constexpr const char* TEST_FONT_PATH = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf";
 
+// The values of the first `count` global variables a game with `;$V10G0`
+// and `globalon` left in gloval.sav (0 for those missing).
+std::vector<int32_t> globalValues(const ScratchDir& game, size_t count = 10);
+
 // What a headless start prints after the version line for a screen of that size.
 inline std::string startupLines(int width = 640, int height = 480) {
     return "Display: " + std::to_string(width) + " x " + std::to_string(height) +

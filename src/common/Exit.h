@@ -13,4 +13,9 @@ using ExitHook = void (*)(int status);
 // Installs a hook that replaces the process exit; null restores it.
 void setExitHook(ExitHook hook);
 
+// From now on the process ends by calling `before` and then ending at once,
+// without running static destructors: threads of the media layer may still
+// run and must not see the objects they use torn down.
+void setQuickExit(void (*before)());
+
 } // namespace velmora

@@ -5,19 +5,9 @@
 
 #include "common/Exit.h"
 #include "engine/Velmora.h"
+#include "graphics/PictureSurface.h"
 
 namespace velmora {
-
-namespace {
-
-void copyArea(SDL_Surface* from, SDL_Surface* to, const SDL_Rect& area) {
-    if (!from || !to || area.w == 0 || area.h == 0) return;
-    SDL_Rect source = area;
-    SDL_Rect dest = area;
-    SDL_UpperBlit(from, &source, to, &dest);
-}
-
-} // namespace
 
 const EffectSpec& Velmora::resolveEffect() {
     inline_effect.picture.clear();

@@ -39,6 +39,8 @@ void Velmora::resetEngineState() {
     resetExecutionState();
     screen.resetPictures();
     buildBackground();
+    resetTextDisplay(false);
+    kinsoku.enabled = true;
 }
 
 void Velmora::restartGame() {
@@ -68,6 +70,7 @@ void Velmora::definereset() {
     resetDefineSettings();
     resetControlFlowSettings();
     resetEngineState();
+    resetTextDisplay(true);
     jumpToLabel("define");
     readGlobalVariables();
     in_define_section = true;
@@ -80,7 +83,6 @@ int32_t Velmora::defineresetCommand() {
 
 int32_t Velmora::endCommand() {
     writeQuitFiles();
-    shutdownMediaLayer();
     exitProcess(0);
 }
 

@@ -79,9 +79,7 @@ int32_t Velmora::Parseline() {
 
     if (script.lastTokenWasText()) {
         if (in_define_section) parseError("text cannot be displayed in define section.");
-        // The text display is not there yet: the text is passed over and the
-        // line feed token after it ends the line.
-        return RESULT_PROCEED;
+        return textLine();
     }
 
     // A leading '_' reaches the built-in command even when a user command hides it.

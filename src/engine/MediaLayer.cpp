@@ -56,6 +56,12 @@ void Velmora::shutdownMediaLayer() {
     if (SDL_WasInit(0)) SDL_Quit();
 }
 
+void Velmora::closeWindow() {
+    // The window goes (restoring the display mode); the audio device is left
+    // to the process's end, since closing it waits for the mixer thread.
+    if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
 void Velmora::applyVideoMode() {
     const uint32_t flags = fullscreen ? SDL_FULLSCREEN : 0;
     SDL_Surface* surface = SDL_SetVideoMode(screen_width, screen_height, screen_bpp, flags);
@@ -72,10 +78,10 @@ void Velmora::initMediaLayer() {
         std::fprintf(stderr, "Couldn't initialize SDL: %s\n", SDL_GetError());
         exitProcess(-1);
     }
-    // The mixer plays on a thread of its own: it must stop before the process
-    // tears down its static objects, whichever way the process ends.
-    static const bool shutdown_registered = std::atexit(shutdownMediaLayer) == 0;
-    (void)shutdown_registered;
+    // The mixer plays on a thread of its own, which must never see the
+    // process's static objects torn down: from here on the process ends at once.
+    setQuickExit(closeWindow);
+    media_started = true;
     if (cdaudio_on && SDL_InitSubSystem(SDL_INIT_CDROM) < 0) {
         std::fprintf(stderr, "Couldn't initialize CD-ROM: %s\n", SDL_GetError());
         exitProcess(-1);

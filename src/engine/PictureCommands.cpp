@@ -36,6 +36,7 @@ bool takeKeyword(ScriptStream& script, const char* word) {
 } // namespace
 
 int32_t Velmora::bgCommand() {
+    hideTextWindow(false);
     if (takeKeyword(script, "white"))
         screen.background_name = "white";
     else if (takeKeyword(script, "black"))
@@ -51,6 +52,7 @@ int32_t Velmora::bgCommand() {
 }
 
 int32_t Velmora::ldCommand() {
+    hideTextWindow(false);
     const int32_t slot = standingSlot(script.readLabelToken());
     const std::string tag = script.readStr();
     if (slot >= 0) {
@@ -74,6 +76,7 @@ int32_t Velmora::ldCommand() {
 }
 
 int32_t Velmora::clCommand() {
+    hideTextWindow(false);
     const char* word = script.readLabelToken();
     const bool all = std::tolower(static_cast<unsigned char>(word[0])) == 'a';
     const int32_t slot = standingSlot(word);
@@ -96,6 +99,7 @@ int32_t Velmora::lspCommand() {
     const bool has_opacity = script.end_flags & END_COMMA;
     const int32_t opacity = has_opacity ? script.readInteger() : -1;
     if (n < 0 || n >= SPRITE_COUNT) return RESULT_PROCEED;
+    hideTextWindow(false);
 
     AnimImage& sprite = screen.sprites[n];
     if (sprite.surface && sprite.visible) screen.damage.add(sprite.screen_rect);
@@ -129,6 +133,7 @@ int32_t Velmora::lsp2Command() {
     const bool has_opacity = script.end_flags & END_COMMA;
     const int32_t opacity = has_opacity ? script.readInteger() : -1;
     if (n < 0 || n >= ROTATED_SPRITE_COUNT) return RESULT_PROCEED;
+    hideTextWindow(false);
 
     AnimImage& sprite = screen.rotated_sprites[n];
     if (sprite.surface && sprite.visible) screen.damage.add(sprite.bounding_rect);
@@ -149,6 +154,7 @@ int32_t Velmora::lsp2Command() {
 int32_t Velmora::cspCommand() {
     const bool rotated = script.tokenIs("csp2");
     const int32_t n = script.readInteger();
+    hideTextWindow(false);
     std::vector<AnimImage>& slots = rotated ? screen.rotated_sprites : screen.sprites;
     const int32_t count = static_cast<int32_t>(slots.size());
     const auto remove = [&](AnimImage& sprite, bool move_away) {
@@ -165,6 +171,7 @@ int32_t Velmora::cspCommand() {
 }
 
 int32_t Velmora::printCommand() {
+    hideTextWindow(false);
     runEffect(resolveEffect());
     return RESULT_PROCEED;
 }

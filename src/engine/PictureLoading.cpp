@@ -37,6 +37,10 @@ LayerSettings Velmora::layerSettings() const {
     settings.window_back = window_back;
     settings.shaded_window = story_font.shaded_window;
     settings.window_shade = story_font.window_shade_color;
+    settings.text_wait_state = input.text_wait_state;
+    settings.text_gosub_set = !textgosub_label.empty();
+    settings.pen_x = toScreen(story_font.pixelX(true));
+    settings.pen_y = toScreen(story_font.pixelY(true));
     return settings;
 }
 

@@ -20,10 +20,9 @@ int32_t Velmora::getscreenshotCommand() {
     screenshot_width = w == 0 ? 1 : w;
     screenshot_height = h == 0 ? 1 : h;
     if (screen.screen_surface && screen.screenshot_surface) {
-        SDL_Rect source{0, 0, static_cast<uint16_t>(screen.width),
-                        static_cast<uint16_t>(screen.height)};
-        SDL_Rect dest = source;
-        SDL_UpperBlit(screen.screen_surface, &source, screen.screenshot_surface, &dest);
+        const SDL_Rect whole{0, 0, static_cast<uint16_t>(screen.width),
+                             static_cast<uint16_t>(screen.height)};
+        copyArea(screen.screen_surface, screen.screenshot_surface, whole);
     }
     return RESULT_PROCEED;
 }

@@ -18,6 +18,10 @@ Velmora::Velmora() {
     if (const char* command = std::getenv("MUSIC_CMD")) music_cmd = command;
 }
 
+Velmora::~Velmora() {
+    if (media_started) shutdownMediaLayer();
+}
+
 int32_t Velmora::prepareScript() {
     if (script_prepared) return 0;
     script_prepared = true;

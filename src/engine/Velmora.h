@@ -14,6 +14,9 @@
 #include "input/ScriptedInput.h"
 #include "interp/CommandInterpreter.h"
 #include "interp/RandomSource.h"
+#include "text/GlyphRenderer.h"
+#include "text/TextRenderContext.h"
+#include "text/TextState.h"
 
 namespace velmora {
 
@@ -29,6 +32,8 @@ struct CommandEntry {
 class Velmora : public CommandInterpreter {
   public:
     Velmora();
+    // An engine that started the media layer closes it (engines inside tests).
+    ~Velmora();
 
     // Applies the command line; prints usage or version and exits where asked.
     void parseCommandLine(int argc, char** argv);
@@ -102,6 +107,8 @@ class Velmora : public CommandInterpreter {
     void openCdrom();
     // Closes the audio device, then the rest of the media layer; safe to repeat.
     static void shutdownMediaLayer();
+    // Closes only the window: the way out of a process that ends at once.
+    static void closeWindow();
     int32_t captionCommand();
 
     struct AudioSpec {
@@ -222,6 +229,68 @@ class Velmora : public CommandInterpreter {
     int32_t menuWindowCommand();
     int32_t menuFullCommand();
 
+    // ---- Story text ----
+    // A text line: the name tag, the pretextgosub hook, then every unit of text.
+    int32_t textLine();
+    // Shows one unit of text at token_offset; false when the line is done or stopped.
+    bool textStep();
+    bool speedOrPause(); // !s, !sd, !w, !d
+    bool continueLine(); // a '/' that joins the next line to this one
+    bool doubleByteCharacter();
+    bool singleByteCharacter();
+    bool clickstrWait(const CharacterBytes* character, int32_t length);
+    // The waits inside text; `character`, when given, is drawn at the wait and
+    // `length` is how many bytes the wait takes. False stops the line.
+    bool waitAtClick(const CharacterBytes* character, int32_t length);
+    bool waitAtPage(const CharacterBytes* character, int32_t length);
+    // The wait at a click or page wait; true when the script moved elsewhere.
+    bool textWait();
+    void showClickCursor();
+    void endOfText();
+    bool startRuby();
+    bool endRubyBase();
+    void showTextWindow(bool take_save_point);
+    void hideTextWindow(bool forced);
+    void clearPage();
+    void startNewPage();
+    // Back to an empty text display; `window_too` also restores the default window.
+    void resetTextDisplay(bool window_too);
+    TextRenderContext textContext();
+    bool skippingText() const;
+    void drawTextCharacter(CharacterBytes character, FontState& font, bool flush);
+    // One character's delay at the text speed; a click cuts the rest short.
+    void characterTime();
+    // Shows what was drawn since the last show.
+    void flushText();
+    void skipTextBlanks();
+    bool atTextEnd() const;
+    // The look of setwindow: a shaded rectangle or a window picture, with its place.
+    void readWindowLook(const std::string& look);
+
+    int32_t setwindowCommand(); // setwindow, setwindow3
+    int32_t setwindow2Command();
+    int32_t textspeedCommand();
+    int32_t textspeeddefaultCommand();
+    int32_t textshowCommand(); // textshow, texthide
+    int32_t textonCommand();
+    int32_t textoffCommand();
+    int32_t textclearCommand();
+    int32_t texecCommand();
+    int32_t erasetextwindowCommand();
+    int32_t locateCommand();
+    int32_t indentCommand();
+    int32_t brCommand();
+    int32_t puttextCommand();
+    int32_t ispageCommand();
+    int32_t getcursorposCommand(); // getcursorpos, getcursorpos2
+    int32_t inputCommand();
+    int32_t tateyokoCommand();
+    int32_t kinsokuCommand();
+
+    TextState text;
+    const char* text_source = ""; // the text being shown: the text token, or puttext's string
+    bool text_one_byte = false;   // the text is one-byte (latin) text
+
     InputState input;
     std::unique_ptr<ScriptedInput> scripted_input; // only when VELMORA_INPUT names a file
 
@@ -240,6 +309,7 @@ class Velmora : public CommandInterpreter {
     };
     std::array<IndexRange, 26> command_index{};
     bool script_prepared = false;
+    bool media_started = false;
 };
 
 } // namespace velmora

@@ -33,7 +33,7 @@ void AnimImage::blendOnto(SDL_Surface* dest, int x, int y, const SDL_Rect& clip,
     for (int64_t row = 0; row < height; ++row) {
         const uint32_t* from = pixelRow(surface, static_cast<int>(source_y + row)) + source_x;
         uint32_t* to = pixelRow(dest, static_cast<int>(rect.y + row)) + rect.x;
-        for (int64_t i = 0; i < width; ++i) to[i] = blendNormal(from[i], to[i], opacity);
+        blendRowNormal(from, to, width, opacity);
     }
 }
 

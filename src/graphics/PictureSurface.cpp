@@ -1,5 +1,8 @@
 #include "graphics/PictureSurface.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace velmora {
 
 namespace {
@@ -47,6 +50,27 @@ SurfaceLock::SurfaceLock(SDL_Surface* surface) {
 
 SurfaceLock::~SurfaceLock() {
     if (held) SDL_UnlockSurface(held);
+}
+
+void copyArea(SDL_Surface* from, SDL_Surface* to, const SDL_Rect& area) {
+    if (!from || !to || area.w == 0 || area.h == 0) return;
+    if (!isPixelSurface32(from) || !isPixelSurface32(to)) {
+        SDL_Rect source = area;
+        SDL_Rect dest = area;
+        SDL_UpperBlit(from, &source, to, &dest);
+        return;
+    }
+    const int left = std::max<int>(area.x, 0);
+    const int top = std::max<int>(area.y, 0);
+    const int right = std::min({area.x + area.w, from->w, to->w});
+    const int bottom = std::min({area.y + area.h, from->h, to->h});
+    if (right <= left || bottom <= top) return;
+    SurfaceLock from_lock(from);
+    SurfaceLock to_lock(to);
+    if (!from_lock.locked() || !to_lock.locked()) return;
+    const size_t bytes = static_cast<size_t>(right - left) * 4;
+    for (int y = top; y < bottom; ++y)
+        std::memcpy(pixelRow(to, y) + left, pixelRow(from, y) + left, bytes);
 }
 
 } // namespace velmora

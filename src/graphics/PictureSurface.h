@@ -30,6 +30,12 @@ SDL_Surface* createSurface32(int width, int height, int format_code);
 // at least as long as the width.
 bool isPixelSurface32(const SDL_Surface* surface);
 
+// Copies the rectangle `area` of `from` to the same place in `to`, cut to
+// both surfaces. 32-bit surfaces are copied row by row as they are (the
+// media layer's own blit would first save the destination's alpha); any
+// other pair goes through the media layer's blit.
+void copyArea(SDL_Surface* from, SDL_Surface* to, const SDL_Rect& area);
+
 // Row `y` of a 32-bit surface; the caller keeps y inside the surface.
 inline uint32_t* pixelRow(SDL_Surface* surface, int y) {
     return reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(surface->pixels) +

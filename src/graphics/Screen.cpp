@@ -126,11 +126,7 @@ void Screen::compose(SDL_Surface* target, const SDL_Rect* clip, uint32_t flags,
     SDL_Rect c{0, 0, clampToUint16(target->w), clampToUint16(target->h)};
     if (clip && clipRect(c, *clip) < 0) return;
 
-    if (background_image.surface) {
-        SDL_Rect from = c;
-        SDL_Rect to = c;
-        SDL_UpperBlit(background_image.surface, &from, target, &to);
-    }
+    if (background_image.surface) copyArea(background_image.surface, target, c);
     const bool skip_low = flags & REFRESH_SKIP_LOW_SPRITES;
     const int32_t z = std::clamp(settings.sprite_z_order, -1, SPRITE_COUNT - 1);
     if (!all_sprites_hidden) {
@@ -173,9 +169,7 @@ void Screen::show(const SDL_Rect& rect, uint32_t flags, const LayerSettings& set
     SDL_Rect cut = rect;
     const SDL_Rect bounds{0, 0, clampToUint16(width), clampToUint16(height)};
     if (clipRect(cut, bounds) < 0) return;
-    SDL_Rect from = cut;
-    SDL_Rect to = cut;
-    SDL_UpperBlit(compose_surface, &from, screen_surface, &to);
+    copyArea(compose_surface, screen_surface, cut);
     SDL_UpdateRect(screen_surface, cut.x, cut.y, cut.w, cut.h);
 }
 

@@ -25,6 +25,17 @@ constexpr const char* DEFAULT_START_CHARS =
 // Shift_JIS: opening brackets.
 constexpr const char* DEFAULT_END_CHARS = "\x81\x75\x81\x77\x81\x69\x81\x6d\x81\x6f";
 
+bool listHas(const std::vector<KinsokuLists::Entry>& list, const uint8_t* text) {
+    const uint8_t first = text[0];
+    if (first == 0) return false;
+    for (const KinsokuLists::Entry& entry : list) {
+        if (entry[0] != first) continue;
+        // The second byte exists: the first is not the terminator.
+        if (entry[1] == 0 ? !isLeadByte(first) : text[1] == entry[1]) return true;
+    }
+    return false;
+}
+
 } // namespace
 
 KinsokuLists::KinsokuLists() {
@@ -38,6 +49,21 @@ void KinsokuLists::apply(const char* start_chars, const char* end_chars, bool ap
     }
     appendCharacters(start, start_chars);
     appendCharacters(end, end_chars);
+}
+
+void KinsokuLists::setSwitch(std::string_view word) {
+    if (word == "on")
+        enabled = true;
+    else if (word == "off")
+        enabled = false;
+}
+
+bool KinsokuLists::forbidsLineStart(const uint8_t* text) const {
+    return listHas(start, text);
+}
+
+bool KinsokuLists::forbidsLineEnd(const uint8_t* text) const {
+    return listHas(end, text);
 }
 
 } // namespace velmora

@@ -1,12 +1,18 @@
 // Whole games run by the real program: the define section, dispatch of
 // commands, falling from label to label and the end of the script.
+#include <SDL.h>
+#include <SDL_image.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "BitmapReader.h"
 #include "TestSupport.h"
 
 namespace velmora {
@@ -21,6 +27,93 @@ const std::string VERSION_LINE = "Velmora version 20131223(2.96)\n";
 
 std::string unsupported(const std::string& name) {
     return " command [" + name + "] is not supported yet!!\n";
+}
+
+// A picture file decoded to 0xAARRGGBB pixels, top row first.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+
+    uint32_t at(int x, int y) const { return pixels.at(static_cast<size_t>(y) * width + x); }
+};
+
+std::optional<Picture> loadPicture(const std::filesystem::path& path) {
+    SDL_Surface* surface = IMG_Load(path.c_str());
+    if (!surface) return std::nullopt;
+    Picture picture{surface->w, surface->h, {}};
+    const int bytes = surface->format->BytesPerPixel;
+    for (int y = 0; y < surface->h; ++y)
+        for (int x = 0; x < surface->w; ++x) {
+            uint32_t value = 0;
+            std::memcpy(&value,
+                        static_cast<uint8_t*>(surface->pixels) + y * surface->pitch + x * bytes,
+                        static_cast<size_t>(bytes));
+            uint8_t r, g, b, a;
+            SDL_GetRGBA(value, surface->format, &r, &g, &b, &a);
+            picture.pixels.push_back(uint32_t{a} << 24 | test::rgb(r, g, b));
+        }
+    SDL_FreeSurface(surface);
+    return picture;
+}
+
+// A standing picture and the screen position of its top-left corner.
+struct Placed {
+    const Picture* picture;
+    int left;
+    int top;
+};
+
+// A rectangle of the screen.
+struct Area {
+    int x = 0;
+    int y = 0;
+    int w = 640;
+    int h = 480;
+};
+
+Area areaOf(const Placed& placed) {
+    return {placed.left, placed.top, placed.picture->width, placed.picture->height};
+}
+
+// The first pixel inside `area` of `shot` that does not show what the screen
+// should: a standing picture's colour where it is opaque, the
+// background where it is transparent or absent. Pixels of partial opacity are
+// not compared. Empty when every pixel matches and each standing picture
+// showed at least a thousand opaque pixels unlike the background.
+std::string mismatch(const test::Bitmap& shot, const Picture& background,
+                     const std::vector<Placed>& standing, Area area = {}) {
+    std::vector<int> shown(standing.size(), 0);
+    for (int y = area.y; y < area.y + area.h; ++y)
+        for (int x = area.x; x < area.x + area.w; ++x) {
+            const uint32_t behind = background.at(x, y) & 0xffffff;
+            uint32_t expected = behind;
+            bool blended = false;
+            for (size_t i = 0; i < standing.size(); ++i) {
+                const Placed& placed = standing[i];
+                const int px = x - placed.left, py = y - placed.top;
+                if (px < 0 || py < 0 || px >= placed.picture->width || py >= placed.picture->height)
+                    continue;
+                const uint32_t pixel = placed.picture->at(px, py);
+                const uint32_t alpha = pixel >> 24;
+                if (alpha == 255) {
+                    expected = pixel & 0xffffff;
+                    shown[i] += expected != behind;
+                }
+                blended = blended || (alpha != 0 && alpha != 255);
+            }
+            if (!blended && shot.at(x, y) != expected) {
+                std::ostringstream text;
+                text << "pixel (" << x << ", " << y << ") is " << std::hex << shot.at(x, y)
+                     << ", expected " << expected;
+                return text.str();
+            }
+        }
+    for (size_t i = 0; i < standing.size(); ++i)
+        if (shown[i] < 1000)
+            return "standing picture " + std::to_string(i) + " shows only " +
+                   std::to_string(shown[i]) + " pixels";
+    return "";
 }
 
 class ExecutionLoopTest : public ::testing::Test {
@@ -70,10 +163,14 @@ TEST_F(ExecutionLoopTest, TextInDefineSectionIsAParseError) {
               " *** Parse error at define:1 [text cannot be displayed in define section.] ***\n");
 }
 
-TEST_F(ExecutionLoopTest, TextInTheGameIsPassedOver) {
-    RunResult result = play("*define\ngame\n*start\n12 apples\n`one byte text@\nend\nafter\n");
+TEST_F(ExecutionLoopTest, TextInTheGameIsShownAndItsClickWaitWaits) {
+    game.write("0.txt", "*define\ngame\n*start\n12 apples\n`one byte text@\nend\nafter\n");
+    game.write("input.txt", "idle click\n");
+    RunResult result = runEngine({"-r", game.path().string()}, game.path(), 30,
+                                 {"VELMORA_INPUT=" + (game.path() / "input.txt").string()});
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.err, "");
+    // One wait at the '@', ended by the one click; `end` comes before another wait.
+    EXPECT_EQ(result.err, "[input] line 1 mode=0x12c\n");
 }
 
 TEST_F(ExecutionLoopTest, CommentsAndStatementsOnLabelLinesAreHandled) {
@@ -141,16 +238,72 @@ TEST_F(ExecutionLoopTest, DefineCommandOutsideTheDefineSectionIsAParseError) {
         << result.err;
 }
 
+// The demo's own script, pictures and scripted clicks in a scratch copy: it
+// runs to its end, its screenshots show the background and the standing
+// pictures where each scene put them, and the story text is drawn in its
+// window without touching the rest of the screen.
 TEST_F(ExecutionLoopTest, DemoGameRunsToItsEnd) {
-    auto demo = std::filesystem::path(__FILE__).parent_path() / "../../examples/demo/0.txt";
-    std::ifstream in(demo, std::ios::binary);
-    ASSERT_TRUE(in) << demo;
-    std::stringstream text;
-    text << in.rdbuf();
-    RunResult result = play(text.str());
+    namespace fs = std::filesystem;
+    const fs::path source = fs::path(__FILE__).parent_path() / "../../examples/demo";
+    ASSERT_TRUE(fs::is_regular_file(source / "0.txt")) << source;
+    fs::copy_file(source / "0.txt", game.path() / "0.txt");
+    for (const auto& entry : fs::directory_iterator(VELMORA_DEMO_PICTURES))
+        fs::copy_file(entry.path(), game.path() / entry.path().filename());
+    fs::copy_file(source / "autoplay.txt", game.path() / "autoplay.txt");
+    fs::create_directory(game.path() / "screenshots");
+
+    RunResult result = runEngine({"-r", game.path().string()}, game.path(), 30,
+                                 {"VELMORA_INPUT=" + (game.path() / "autoplay.txt").string()});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out, VERSION_LINE + startupLines());
-    EXPECT_EQ(result.err, "");
+    // Seven waits, each ended by one click, and the game ends at its `end`.
+    std::string clicks;
+    for (int line : {5, 7, 8, 10, 11, 13, 15})
+        clicks += "[input] line " + std::to_string(line) + " mode=0x12c\n";
+    EXPECT_EQ(result.err, clicks);
+
+    std::optional<Picture> harbour = loadPicture(game.path() / "harbour.png");
+    std::optional<Picture> mira = loadPicture(game.path() / "mira.png");
+    std::optional<Picture> tomas = loadPicture(game.path() / "tomas.png");
+    ASSERT_TRUE(harbour && mira && tomas);
+    ASSERT_EQ(harbour->width, 640);
+    ASSERT_EQ(harbour->height, 480);
+    std::optional<test::Bitmap> shots[3];
+    for (int i = 0; i < 3; ++i) {
+        std::string name = "screenshots/scene" + std::to_string(i + 1) + ".bmp";
+        shots[i] = test::readBitmap24(game.read(name));
+        ASSERT_TRUE(shots[i]) << name << " is missing or not a 24-bit bitmap";
+        ASSERT_EQ(shots[i]->width, 640) << name;
+        ASSERT_EQ(shots[i]->height, 480) << name;
+    }
+    // Standing pictures are centred on their quarter of the screen and stand
+    // on its bottom edge.
+    const Placed left{&*mira, 160 - mira->width / 2, 480 - mira->height};
+    const Placed right{&*tomas, 480 - tomas->width / 2, 480 - tomas->height};
+    // The sky above the gull shows the background alone.
+    EXPECT_EQ(mismatch(*shots[0], *harbour, {}, {0, 0, 640, 60}), "");
+    EXPECT_EQ(mismatch(*shots[0], *harbour, {left}, areaOf(left)), "");
+    EXPECT_EQ(mismatch(*shots[1], *harbour, {left}, areaOf(left)), "");
+    EXPECT_EQ(mismatch(*shots[1], *harbour, {right}, areaOf(right)), "");
+    // The last scene clears the standing pictures and the sprites.
+    EXPECT_EQ(mismatch(*shots[2], *harbour, {}), "");
+
+    // At the first click wait the text window covers the bottom of the screen
+    // and leaves everything above it as the scene showed it.
+    std::optional<test::Bitmap> text = test::readBitmap24(game.read("screenshots/text1.bmp"));
+    ASSERT_TRUE(text);
+    int changed_above = 0, changed_inside = 0;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) {
+            const bool differs = text->at(x, y) != shots[0]->at(x, y);
+            if (y < 316) changed_above += differs;
+            if (y >= 316 && y <= 463 && x >= 20 && x <= 619) changed_inside += differs;
+        }
+    EXPECT_EQ(changed_above, 0);
+    EXPECT_GT(changed_inside, 600 * 140 / 2);
+    for (int i = 2; i <= 5; ++i)
+        EXPECT_TRUE(test::readBitmap24(game.read("screenshots/text" + std::to_string(i) + ".bmp")))
+            << i;
 }
 
 } // namespace

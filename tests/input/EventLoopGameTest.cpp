@@ -31,18 +31,7 @@ class EventLoopGameTest : public ::testing::Test {
         }
         return test::runEngine({"-r", game.path().string()}, game.path(), 30, env);
     }
-    std::vector<int32_t> variables() const {
-        const std::string bytes = game.read("gloval.sav");
-        std::vector<int32_t> values;
-        // Each record: a little-endian int32 and an empty text (one 0 byte).
-        for (size_t at = 0; at + 5 <= bytes.size(); at += 5) {
-            uint32_t v = 0;
-            for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<uint8_t>(bytes[at + i]);
-            values.push_back(static_cast<int32_t>(v));
-        }
-        values.resize(10);
-        return values;
-    }
+    std::vector<int32_t> variables() const { return test::globalValues(game); }
 
     ScratchDir game;
 };
