@@ -228,6 +228,9 @@ class Velmora : public CommandInterpreter {
     int32_t menuAutomodeCommand();
     int32_t menuWindowCommand();
     int32_t menuFullCommand();
+    int32_t btntimeCommand(); // btntime, btntime2, btime
+    int32_t getbtntimerCommand();
+    int32_t btnwaitCommand(); // btnwait, btnwait2, textbtnwait, selectbtnwait, bexec
 
     // ---- Story text ----
     // A text line: the name tag, the pretextgosub hook, then every unit of text.

@@ -67,6 +67,10 @@ struct InputState {
     SDLKey joystick_key = SDLK_UNKNOWN; // the arrow the stick points at; unknown when centred
     int32_t mouseover_min = 0;          // getmouseover range; empty while min > max
     int32_t mouseover_max = -1;
+    int32_t btntime_ms = -1;    // time limit of the next button waits; -1 none
+    bool btntime_voice = false; // a limited button wait also waits for the voice
+    uint32_t btn_started = 0;   // when the last button wait began
+    int32_t btn_elapsed = 0;    // how long it lasted (getbtntimer)
 
     // Key switches, off until their command runs.
     bool getzxc = false;

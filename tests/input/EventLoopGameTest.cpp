@@ -93,6 +93,28 @@ TEST_F(EventLoopGameTest, ShiftQQuitsWithTheSideFilesWritten) {
     EXPECT_FALSE(game.read("envdata").empty());
 }
 
+TEST_F(EventLoopGameTest, ButtonWaitsEndByTheirTimeLimitOrAClick) {
+    RunResult result = play("btntime 300\nbtnwait %1\ngetbtntimer %2\n"
+                            "btntime -1\nbtnwait %3\nbtnwait %4\n",
+                            "idle click 3 3\nidle rclick\n");
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::vector<int32_t> v = variables();
+    EXPECT_EQ(v[1], -2); // the time-out without usewheel
+    EXPECT_GE(v[2], 300);
+    EXPECT_EQ(v[3], 0); // a left click on no button
+    EXPECT_EQ(v[4], -1);
+    EXPECT_NE(result.err.find("[input] line 1 mode=0x22\n"), std::string::npos) << result.err;
+}
+
+TEST_F(EventLoopGameTest, HoldingCtrlPassesClickWaitsInText) {
+    RunResult result =
+        play("click\nmov %1,1\n\x82\xa0@\x82\xa2@\x82\xa4\\\nmov %1,2\n", "idle keydown lctrl\n");
+    ASSERT_EQ(result.status, 0) << result.err;
+    // Pressing Ctrl ended the click; the text waits then passed while it was held.
+    EXPECT_EQ(variables()[1], 2);
+    EXPECT_EQ(result.err.find("exhausted"), std::string::npos) << result.err;
+}
+
 TEST_F(EventLoopGameTest, UsedUpInputEndsTheGameAtTheNextIdleWait) {
     RunResult result = play("mov %1,1\nclick\nmov %1,2\nclick\nmov %1,3\n", "idle click\n");
     EXPECT_EQ(result.status, 0);
