@@ -95,6 +95,18 @@ std::string ScratchDir::read(const std::string& name) const {
     return readWhole(dir / name);
 }
 
+RunResult playScripted(const ScratchDir& game, const std::string& start,
+                       const std::string& input_lines, const std::string& define) {
+    game.write("0.txt",
+               ";$V10G0\n*define\nglobalon\n" + define + "game\n*start\n" + start + "end\n");
+    std::vector<std::string> env;
+    if (!input_lines.empty()) {
+        game.write("input.txt", input_lines);
+        env.push_back("VELMORA_INPUT=" + (game.path() / "input.txt").string());
+    }
+    return runEngine({"-r", game.path().string()}, game.path(), 30, env);
+}
+
 std::vector<int32_t> globalValues(const ScratchDir& game, size_t count) {
     const std::string bytes = game.read("gloval.sav");
     std::vector<int32_t> values;

@@ -54,6 +54,13 @@ struct RunResult {
 // A Japanese TrueType font installed with the build dependencies.
 constexpr const char* TEST_FONT_PATH = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf";
 
+// Writes a game whose define section turns globalon and runs `define`, whose
+// start label runs `start` and then `end`, and plays it with `input_lines` as
+// its scripted input (none when empty). Declares 10 variables, so values can
+// be read back with globalValues.
+RunResult playScripted(const ScratchDir& game, const std::string& start,
+                       const std::string& input_lines, const std::string& define = "");
+
 // The values of the first `count` global variables a game with `;$V10G0`
 // and `globalon` left in gloval.sav (0 for those missing).
 std::vector<int32_t> globalValues(const ScratchDir& game, size_t count = 10);

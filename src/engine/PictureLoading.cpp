@@ -104,8 +104,11 @@ void Velmora::loadPicture(AnimImage& image) {
     image.absolute_position = true;
     image.loaded_image_name = image.image_name;
     image.loaded_mask_name = image.mask_name;
-    // Text pictures are drawn by the text renderer, which fills them in.
-    if (image.image_name.empty() || text) return;
+    if (image.image_name.empty()) return;
+    if (text) {
+        loadTextPicture(image, nullptr);
+        return;
+    }
 
     picture_loader->setReader(*script.reader);
     LoadedPicture picture = picture_loader->load(loadKey(image));

@@ -106,20 +106,21 @@ int32_t Velmora::textshowCommand() {
     return RESULT_PROCEED;
 }
 
+void Velmora::showWindowChip(bool visible) {
+    if (window_chip_sprite < 0 || window_chip_sprite >= SPRITE_COUNT) return;
+    AnimImage& chip = screen.sprites[window_chip_sprite];
+    chip.visible = visible;
+    screen.damagePicture(chip);
+}
+
 int32_t Velmora::textonCommand() {
-    if (window_chip_sprite >= 0 && window_chip_sprite < SPRITE_COUNT) {
-        screen.sprites[window_chip_sprite].visible = true;
-        screen.damagePicture(screen.sprites[window_chip_sprite]);
-    }
+    showWindowChip(true);
     showTextWindow(true);
     return RESULT_PROCEED;
 }
 
 int32_t Velmora::textoffCommand() {
-    if (window_chip_sprite >= 0 && window_chip_sprite < SPRITE_COUNT) {
-        screen.sprites[window_chip_sprite].visible = false;
-        screen.damagePicture(screen.sprites[window_chip_sprite]);
-    }
+    showWindowChip(false);
     hideTextWindow(true);
     return RESULT_PROCEED;
 }

@@ -154,6 +154,19 @@ class Velmora : public CommandInterpreter {
     const EffectSpec& resolveEffect();
     // Runs an effect to its end over the damaged area.
     void runEffect(const EffectSpec& effect);
+    // Prepares a transition over the damage; true when nothing needs to run (type 0).
+    bool startEffect(const EffectSpec& effect, bool refresh_target, bool use_windowless);
+    // Draws and shows one frame; false once the effect has finished.
+    bool effectFrame(const EffectSpec& effect, bool clear_after);
+    // The type an effect runs as: instant while skipping with effectcut.
+    int32_t workingEffectType(const EffectSpec& effect) const;
+    // Draws the frame of `type` at the current progress into the composition surface.
+    void drawEffectFrame(const EffectSpec& effect, int32_t type);
+    int32_t quakeCommand(); // quake, quakex, quakey
+    EffectProgress effect_progress;
+    std::function<uint32_t()> effect_clock = [] { return SDL_GetTicks(); }; // ms; tests replace it
+    AnimImage effect_mask; // the mask picture of the last mask fade, kept while its tag repeats
+    Breakup breakup;       // the breakup's tables, kept for the life of the engine
 
     int32_t bgCommand();
     int32_t ldCommand();
@@ -164,6 +177,48 @@ class Velmora : public CommandInterpreter {
     int32_t printCommand();
     int32_t negaCommand();
     int32_t monocroCommand();
+    // Sprite n (rotated when asked), or null when n is outside the slots.
+    AnimImage* spriteAt(int32_t n, bool rotated);
+    // Hides or shows sprite n and selects a cell (when >= 0), damaging it
+    // when anything changes or it overlaps one of the given areas.
+    void setSpriteState(int32_t n, bool visible, int32_t cell, const SDL_Rect* area1,
+                        const SDL_Rect* area2);
+    // Runs a sprite control string (hide, show, move, sound letters).
+    void runExbtnControl(const char* control, const SDL_Rect* area1, const SDL_Rect* area2);
+    // Draws a Text picture's string into a new surface, one cell per colour;
+    // `layout` (when given) is the layout to copy, and gets the pen back.
+    void loadTextPicture(AnimImage& image, FontState* layout);
+    int32_t vspCommand(); // vsp, vsp2
+    int32_t mspCommand(); // msp, msp2, amsp, amsp2
+    int32_t cellCommand();
+    int32_t spreloadCommand();
+    int32_t allsphideCommand();  // allsphide, allspresume
+    int32_t allsp2hideCommand(); // allsp2hide, allsp2resume
+    int32_t getspsizeCommand();
+    int32_t getspposCommand();
+    int32_t getspmodeCommand();
+    int32_t spRgbGradationCommand();
+    int32_t spstrCommand();
+    int32_t talCommand();
+    int32_t humanorderCommand();
+    int32_t bgcpyCommand();  // bgcpy, bgcopy
+    int32_t ofscpyCommand(); // ofscpy, ofscopy
+    int32_t strspCommand();  // strsp, strsph
+    int32_t logspCommand();  // logsp, logsp2
+    int32_t prnumCommand();
+    int32_t prnumclearCommand();
+    int32_t barCommand();
+    int32_t barclearCommand();
+    int32_t drawclearCommand();
+    int32_t drawfillCommand();
+    int32_t drawbgCommand();
+    int32_t drawbg2Command();
+    int32_t drawspCommand();
+    int32_t drawsp2Command();
+    int32_t drawsp3Command();
+    int32_t drawtextCommand();
+    int32_t drawCommand();
+    int32_t repaintCommand();
     int32_t getscreenshotCommand();
     int32_t savescreenshotCommand(); // savescreenshot, savescreenshot2
 
@@ -267,6 +322,8 @@ class Velmora : public CommandInterpreter {
     void flushText();
     void skipTextBlanks();
     bool atTextEnd() const;
+    // Shows or hides the sprite that stands for the text window (windowchip).
+    void showWindowChip(bool visible);
     // The look of setwindow: a shaded rectangle or a window picture, with its place.
     void readWindowLook(const std::string& look);
 

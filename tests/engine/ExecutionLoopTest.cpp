@@ -184,27 +184,27 @@ TEST_F(ExecutionLoopTest, CommentsAndStatementsOnLabelLinesAreHandled) {
 }
 
 TEST_F(ExecutionLoopTest, LabelFallsThroughIntoTheNext) {
-    RunResult result = play("*define\ngame\n*start\nfoo\n*second\nbar\nend\nbaz\n*third\nqux\n");
+    RunResult result = play("*define\ngame\n*start\nfoo\n*second\nquux\nend\nbaz\n*third\nqux\n");
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.err, unsupported("foo") + unsupported("bar"));
+    EXPECT_EQ(result.err, unsupported("foo") + unsupported("quux"));
 }
 
 TEST_F(ExecutionLoopTest, EndOfTheLastLabelEndsTheGame) {
-    RunResult result = play("*define\ngame\n*start\nfoo\n*last\nbar\n\n\n");
+    RunResult result = play("*define\ngame\n*start\nfoo\n*last\nquux\n\n\n");
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.err, unsupported("foo") + unsupported("bar") + " ***** End *****\n");
+    EXPECT_EQ(result.err, unsupported("foo") + unsupported("quux") + " ***** End *****\n");
 }
 
 TEST_F(ExecutionLoopTest, DefineSectionFallsThroughWithoutGame) {
-    RunResult result = play("*define\nfoo\n*start\nbar\n");
+    RunResult result = play("*define\nfoo\n*start\nquux\n");
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.err, unsupported("foo") + unsupported("bar") + " ***** End *****\n");
+    EXPECT_EQ(result.err, unsupported("foo") + unsupported("quux") + " ***** End *****\n");
 }
 
 TEST_F(ExecutionLoopTest, UnknownCommandSkipsOnlyItsStatement) {
-    RunResult result = play("*define\nfoo 1, \"a:b\" : game\n*start\nbar x;y\nbaz : end\nqux\n");
+    RunResult result = play("*define\nfoo 1, \"a:b\" : game\n*start\nquux x;y\nbaz : end\nqux\n");
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.err, unsupported("foo") + unsupported("bar") + unsupported("baz"));
+    EXPECT_EQ(result.err, unsupported("foo") + unsupported("quux") + unsupported("baz"));
 }
 
 TEST_F(ExecutionLoopTest, UnderscoreReachesTheBuiltInCommand) {

@@ -24,14 +24,7 @@ class TextDisplayGameTest : public ::testing::Test {
   protected:
     RunResult play(const std::string& start, const std::string& input_lines,
                    const std::string& define = "") {
-        game.write("0.txt",
-                   ";$V10G0\n*define\nglobalon\n" + define + "game\n*start\n" + start + "end\n");
-        std::vector<std::string> env;
-        if (!input_lines.empty()) {
-            game.write("input.txt", input_lines);
-            env.push_back("VELMORA_INPUT=" + (game.path() / "input.txt").string());
-        }
-        return test::runEngine({"-r", game.path().string()}, game.path(), 30, env);
+        return test::playScripted(game, start, input_lines, define);
     }
     std::vector<int32_t> variables() const { return test::globalValues(game); }
     static size_t count(const std::string& text, const std::string& part) {
@@ -57,6 +50,22 @@ TEST_F(TextDisplayGameTest, WrappedLinesAreIndentedAndTheCursorPositionFollows) 
     // The last character began at half-cell 4 of that line.
     EXPECT_EQ(v[3], 10 + 4 * 22 / 2);
     EXPECT_EQ(v[4], 44);
+}
+
+TEST_F(TextDisplayGameTest, VerticalTextFillsColumnsFromTheRight) {
+    RunResult result = play(SMALL_WINDOW + "indent 2\ntateyoko 1\n" + A + I + U + E + O + KA +
+                                "/\ngetcursorpos %1,%2\ngetcursorpos2 %3,%4\n",
+                            "");
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::vector<int32_t> v = variables();
+    // Four characters a column from the rightmost column (half-cell 8): the
+    // fifth starts the next column two cells down, the sixth ends it, so the
+    // next character goes to the third column, two cells down.
+    EXPECT_EQ(v[1], 10 + 4 * 22 / 2);
+    EXPECT_EQ(v[2], 20 + 4 * 24 / 2);
+    // The sixth character began at half-cell 6 down the second column.
+    EXPECT_EQ(v[3], 10 + 6 * 22 / 2);
+    EXPECT_EQ(v[4], 20 + 6 * 24 / 2);
 }
 
 TEST_F(TextDisplayGameTest, KinsokuKeepsAClosingMarkWithTheCharacterBeforeIt) {

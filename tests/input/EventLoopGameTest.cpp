@@ -22,14 +22,7 @@ class EventLoopGameTest : public ::testing::Test {
     // given scripted input; variables 0-9 are read back from gloval.sav.
     RunResult play(const std::string& start, const std::string& input_lines,
                    const std::string& define = "") {
-        game.write("0.txt",
-                   ";$V10G0\n*define\nglobalon\n" + define + "game\n*start\n" + start + "end\n");
-        std::vector<std::string> env;
-        if (!input_lines.empty()) {
-            game.write("input.txt", input_lines);
-            env.push_back("VELMORA_INPUT=" + (game.path() / "input.txt").string());
-        }
-        return test::runEngine({"-r", game.path().string()}, game.path(), 30, env);
+        return test::playScripted(game, start, input_lines, define);
     }
     std::vector<int32_t> variables() const { return test::globalValues(game); }
 
