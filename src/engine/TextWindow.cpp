@@ -1,6 +1,8 @@
 // The text window: showing and taking it away, new pages, ruby over the
 // story text, and the reset of the text display.
 #include "engine/Velmora.h"
+#include "graphics/PictureSurface.h"
+#include "graphics/RectClip.h"
 #include "text/TextRenderer.h"
 
 namespace velmora {
@@ -11,15 +13,31 @@ void Velmora::showTextWindow(bool take_save_point) {
         text.save_point_pending = false;
     if (screen.window_shown) return;
     screen.window_shown = true;
+    screen.compose(screen.effect_target_surface, nullptr, screen.text_refresh_flags,
+                   layerSettings());
+    screen.damage.clear();
     screen.damage.add(screen.window_image.screen_rect);
-    runEffect(window_effect);
+    runWindowEffect(true);
 }
 
 void Velmora::hideTextWindow(bool forced) {
     if (!screen.window_shown || (!forced && text.erase_window == 0)) return;
+    // The screen without the window is the picture the effect ends on.
+    const SDL_Rect whole{0, 0, clampToUint16(screen.width), clampToUint16(screen.height)};
+    screen.compose(screen.windowless_surface, nullptr, REFRESH_PICTURES, layerSettings());
+    copyArea(screen.windowless_surface, screen.effect_target_surface, whole);
     screen.window_shown = false;
     screen.damage.add(screen.window_image.screen_rect);
-    runEffect(window_effect);
+    runWindowEffect(false);
+}
+
+void Velmora::runWindowEffect(bool use_windowless) {
+    // The window prepares its own after picture; without the media layer
+    // there is nothing to show.
+    if (!screen.compose_surface || SDL_WasInit(SDL_INIT_TIMER) == 0) return;
+    if (startEffect(window_effect, false, use_windowless)) return;
+    while (effectFrame(window_effect, false)) {
+    }
 }
 
 void Velmora::clearPage() {

@@ -309,6 +309,8 @@ class Velmora : public CommandInterpreter {
     bool endRubyBase();
     void showTextWindow(bool take_save_point);
     void hideTextWindow(bool forced);
+    // Runs the window effect onto the after picture the window prepared.
+    void runWindowEffect(bool use_windowless);
     void clearPage();
     void startNewPage();
     // Back to an empty text display; `window_too` also restores the default window.
