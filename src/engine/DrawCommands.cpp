@@ -14,11 +14,6 @@ int32_t toAffineUnits(int32_t value) {
     return clampToInt32(int64_t{value} * AFFINE_ONE / 1000);
 }
 
-// The whole screen as a drawing clip.
-SDL_Rect screenArea(const Screen& screen) {
-    return SDL_Rect{0, 0, clampToUint16(screen.width), clampToUint16(screen.height)};
-}
-
 } // namespace
 
 int32_t Velmora::drawclearCommand() {
@@ -42,7 +37,7 @@ int32_t Velmora::drawfillCommand() {
 int32_t Velmora::drawbgCommand() {
     const AnimImage& background = screen.background_image;
     background.blendOnto(screen.compose_surface, background.screen_rect.x, background.screen_rect.y,
-                         screenArea(screen), 255);
+                         screen.bounds(), 255);
     return RESULT_PROCEED;
 }
 
@@ -60,7 +55,7 @@ int32_t Velmora::drawbg2Command() {
     view.rotation = rotation;
     view.computeAffine();
     view.blendAffineOnto(screen.compose_surface, view.screen_rect.x, view.screen_rect.y,
-                         screenArea(screen), 255);
+                         screen.bounds(), 255);
     return RESULT_PROCEED;
 }
 
@@ -74,8 +69,7 @@ int32_t Velmora::drawspCommand() {
     if (!sprite) return RESULT_PROCEED;
     const int32_t own_cell = sprite->cell_index;
     sprite->selectCell(cell);
-    sprite->blendOnto(screen.compose_surface, toScreen(x), toScreen(y), screenArea(screen),
-                      opacity);
+    sprite->blendOnto(screen.compose_surface, toScreen(x), toScreen(y), screen.bounds(), opacity);
     sprite->selectCell(own_cell);
     return RESULT_PROCEED;
 }
@@ -98,7 +92,7 @@ int32_t Velmora::drawsp2Command() {
     sprite->computeAffine();
     sprite->selectCell(cell);
     sprite->blendAffineOnto(screen.compose_surface, sprite->screen_rect.x, sprite->screen_rect.y,
-                            screenArea(screen), opacity);
+                            screen.bounds(), opacity);
     return RESULT_PROCEED;
 }
 
@@ -149,18 +143,18 @@ int32_t Velmora::drawsp3Command() {
     view.bounding_rect = SDL_Rect{clampToInt16(min_x), clampToInt16(min_y),
                                   clampToUint16(int64_t{max_x} - min_x + 1),
                                   clampToUint16(int64_t{max_y} - min_y + 1)};
-    view.blendAffineOnto(screen.compose_surface, cx, cy, screenArea(screen), opacity);
+    view.blendAffineOnto(screen.compose_surface, cx, cy, screen.bounds(), opacity);
     return RESULT_PROCEED;
 }
 
 int32_t Velmora::drawtextCommand() {
-    screen.text_layer_image.blendOnto(screen.compose_surface, 0, 0, screenArea(screen), 255);
+    screen.text_layer_image.blendOnto(screen.compose_surface, 0, 0, screen.bounds(), 255);
     return RESULT_PROCEED;
 }
 
 int32_t Velmora::drawCommand() {
     if (screen.screen_surface && screen.compose_surface) {
-        copyArea(screen.compose_surface, screen.screen_surface, screenArea(screen));
+        copyArea(screen.compose_surface, screen.screen_surface, screen.bounds());
         SDL_UpdateRect(screen.screen_surface, 0, 0, 0, 0);
     }
     screen.damage.clear();

@@ -33,11 +33,6 @@ bool redrawsWholeScreen(int32_t type) {
     return (type >= 11 && type <= 14) || type == 16 || type == 17;
 }
 
-SDL_Rect fullScreenRect(const Screen& screen) {
-    return SDL_Rect{0, 0, static_cast<uint16_t>(screen.width),
-                    static_cast<uint16_t>(screen.height)};
-}
-
 } // namespace
 
 const EffectSpec& Velmora::resolveEffect() {
@@ -65,7 +60,7 @@ bool Velmora::startEffect(const EffectSpec& effect, bool refresh_target, bool us
     if (use_windowless)
         screen.compose(screen.windowless_surface, &screen.damage.area, REFRESH_PICTURES, settings);
     const int32_t type = workingEffectType(effect);
-    copyArea(screen.compose_surface, screen.effect_source_surface, fullScreenRect(screen));
+    copyArea(screen.compose_surface, screen.effect_source_surface, screen.bounds());
     const bool breakup_wanted = type == EFFECT_DLL && isBreakupName(effect.picture);
     bool instant_target = false;
     if (refresh_target) {
@@ -221,12 +216,13 @@ bool Velmora::effectFrame(const EffectSpec& effect, bool clear_after) {
     return false;
 }
 
-void Velmora::runEffect(const EffectSpec& effect) {
+void Velmora::runEffect(const EffectSpec& effect, bool refresh_target, bool use_windowless,
+                        bool clear_after) {
     // Without the media layer (an engine that never opened its window) there
     // is nothing to show and no clock to run a transition by.
     if (!screen.compose_surface || SDL_WasInit(SDL_INIT_TIMER) == 0) return;
-    if (startEffect(effect, true, true)) return;
-    while (effectFrame(effect, true)) {
+    if (startEffect(effect, refresh_target, use_windowless)) return;
+    while (effectFrame(effect, clear_after)) {
     }
 }
 
@@ -241,7 +237,7 @@ int32_t Velmora::quakeCommand() {
     inline_effect.duration = static_cast<int32_t>(std::min<int64_t>(duration, INT32_MAX));
     inline_effect.picture.clear();
     screen.damageAll();
-    copyArea(screen.compose_surface, screen.effect_target_surface, fullScreenRect(screen));
+    copyArea(screen.compose_surface, screen.effect_target_surface, screen.bounds());
     runEffect(inline_effect);
     return RESULT_PROCEED;
 }

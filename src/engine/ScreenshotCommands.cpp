@@ -19,11 +19,8 @@ int32_t Velmora::getscreenshotCommand() {
     }
     screenshot_width = w == 0 ? 1 : w;
     screenshot_height = h == 0 ? 1 : h;
-    if (screen.screen_surface && screen.screenshot_surface) {
-        const SDL_Rect whole{0, 0, static_cast<uint16_t>(screen.width),
-                             static_cast<uint16_t>(screen.height)};
-        copyArea(screen.screen_surface, screen.screenshot_surface, whole);
-    }
+    if (screen.screen_surface && screen.screenshot_surface)
+        copyArea(screen.screen_surface, screen.screenshot_surface, screen.bounds());
     return RESULT_PROCEED;
 }
 

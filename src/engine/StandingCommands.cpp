@@ -56,8 +56,7 @@ int32_t Velmora::bgcpyCommand() {
 
 int32_t Velmora::ofscpyCommand() {
     if (!screen.screen_surface || !screen.compose_surface) return RESULT_PROCEED;
-    const SDL_Rect all{0, 0, clampToUint16(screen.width), clampToUint16(screen.height)};
-    copyArea(screen.screen_surface, screen.compose_surface, all);
+    copyArea(screen.screen_surface, screen.compose_surface, screen.bounds());
     return RESULT_PROCEED;
 }
 

@@ -2,7 +2,6 @@
 // story text, and the reset of the text display.
 #include "engine/Velmora.h"
 #include "graphics/PictureSurface.h"
-#include "graphics/RectClip.h"
 #include "text/TextRenderer.h"
 
 namespace velmora {
@@ -17,27 +16,18 @@ void Velmora::showTextWindow(bool take_save_point) {
                    layerSettings());
     screen.damage.clear();
     screen.damage.add(screen.window_image.screen_rect);
-    runWindowEffect(true);
+    // The window prepares its own after picture.
+    runEffect(window_effect, false, true, false);
 }
 
 void Velmora::hideTextWindow(bool forced) {
     if (!screen.window_shown || (!forced && text.erase_window == 0)) return;
     // The screen without the window is the picture the effect ends on.
-    const SDL_Rect whole{0, 0, clampToUint16(screen.width), clampToUint16(screen.height)};
     screen.compose(screen.windowless_surface, nullptr, REFRESH_PICTURES, layerSettings());
-    copyArea(screen.windowless_surface, screen.effect_target_surface, whole);
+    copyArea(screen.windowless_surface, screen.effect_target_surface, screen.bounds());
     screen.window_shown = false;
     screen.damage.add(screen.window_image.screen_rect);
-    runWindowEffect(false);
-}
-
-void Velmora::runWindowEffect(bool use_windowless) {
-    // The window prepares its own after picture; without the media layer
-    // there is nothing to show.
-    if (!screen.compose_surface || SDL_WasInit(SDL_INIT_TIMER) == 0) return;
-    if (startEffect(window_effect, false, use_windowless)) return;
-    while (effectFrame(window_effect, false)) {
-    }
+    runEffect(window_effect, false, false, false);
 }
 
 void Velmora::clearPage() {

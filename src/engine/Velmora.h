@@ -152,8 +152,11 @@ class Velmora : public CommandInterpreter {
     // Reads an effect argument; a lone number other than 0 and 1 names a
     // defined effect, and one that is not defined ends the game.
     const EffectSpec& resolveEffect();
-    // Runs an effect to its end over the damaged area.
-    void runEffect(const EffectSpec& effect);
+    // Runs an effect to its end over the damaged area. Picture commands let it
+    // compose the after picture; the text window prepares its own and keeps
+    // the damage.
+    void runEffect(const EffectSpec& effect, bool refresh_target = true, bool use_windowless = true,
+                   bool clear_after = true);
     // Prepares a transition over the damage; true when nothing needs to run (type 0).
     bool startEffect(const EffectSpec& effect, bool refresh_target, bool use_windowless);
     // Draws and shows one frame; false once the effect has finished.
@@ -309,8 +312,6 @@ class Velmora : public CommandInterpreter {
     bool endRubyBase();
     void showTextWindow(bool take_save_point);
     void hideTextWindow(bool forced);
-    // Runs the window effect onto the after picture the window prepared.
-    void runWindowEffect(bool use_windowless);
     void clearPage();
     void startNewPage();
     // Back to an empty text display; `window_too` also restores the default window.

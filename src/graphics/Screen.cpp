@@ -62,6 +62,10 @@ void Screen::setMonochromeColour(Rgb colour) {
     monochrome_table = buildMonochromeTable(colour);
 }
 
+SDL_Rect Screen::bounds() const {
+    return SDL_Rect{0, 0, clampToUint16(width), clampToUint16(height)};
+}
+
 void Screen::damagePicture(const AnimImage& image) {
     damage.add(image.affine ? image.bounding_rect : image.screen_rect);
 }
@@ -111,9 +115,7 @@ void Screen::drawTextWindow(SDL_Surface* target, const SDL_Rect& clip, uint32_t 
         if (!settings.shaded_window) {
             if (window_image.surface) drawImage(target, window_image, clip, settings);
         } else {
-            SDL_Rect rect = settings.story_layout
-                                ? window_image.screen_rect
-                                : SDL_Rect{0, 0, clampToUint16(width), clampToUint16(height)};
+            SDL_Rect rect = settings.story_layout ? window_image.screen_rect : bounds();
             if (clipRect(rect, clip) == 0) shadeRect(target, rect, settings.window_shade);
         }
     }
@@ -167,8 +169,7 @@ void Screen::show(const SDL_Rect& rect, uint32_t flags, const LayerSettings& set
     compose(compose_surface, &rect, flags, settings);
     if (!screen_surface) return;
     SDL_Rect cut = rect;
-    const SDL_Rect bounds{0, 0, clampToUint16(width), clampToUint16(height)};
-    if (clipRect(cut, bounds) < 0) return;
+    if (clipRect(cut, bounds()) < 0) return;
     copyArea(compose_surface, screen_surface, cut);
     SDL_UpdateRect(screen_surface, cut.x, cut.y, cut.w, cut.h);
 }

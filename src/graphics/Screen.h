@@ -75,6 +75,8 @@ class Screen {
     // sprite, the screen rectangle of any other.
     void damagePicture(const AnimImage& image);
     void damageAll() { damage.damageAll(width, height); }
+    // The whole screen as a rectangle.
+    SDL_Rect bounds() const;
 
     void setMonochromeColour(Rgb colour);
 

@@ -190,8 +190,7 @@ void Velmora::switchVideoMode(bool full) {
         fullscreen = full;
     if (!surface) return;
     screen.screen_surface = surface;
-    const SDL_Rect all{0, 0, static_cast<Uint16>(screen_width), static_cast<Uint16>(screen_height)};
-    screen.show(all, screen.refreshFlags(), layerSettings());
+    screen.show(screen.bounds(), screen.refreshFlags(), layerSettings());
 }
 
 } // namespace velmora
