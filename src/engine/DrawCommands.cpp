@@ -1,6 +1,9 @@
 // Drawing straight into the composition surface, bypassing the layers;
 // nothing shows until `draw` copies the surface to the window. Also the
 // whole-screen repaint.
+#include <algorithm>
+#include <array>
+
 #include "engine/Velmora.h"
 #include "graphics/PictureSurface.h"
 #include "graphics/RectClip.h"
@@ -12,6 +15,38 @@ namespace {
 // Matrices written in scripts count 1000 as 1.0; the drawing code counts 1024.
 int32_t toAffineUnits(int32_t value) {
     return clampToInt32(int64_t{value} * AFFINE_ONE / 1000);
+}
+
+// The offset into a source span of `source` pixels for the destination offset
+// `offset` of a span of `dest` pixels. A mirrored span (negative size) would
+// reach one pixel past its source; the offset is kept inside it.
+int64_t scaledOffset(int64_t offset, int64_t dest, int64_t source) {
+    const int64_t scaled = offset * source / dest;
+    return std::clamp(scaled, std::min<int64_t>(0, source + 1), std::max<int64_t>(0, source - 1));
+}
+
+// Nearest-neighbour copy of source rectangle (sx, sy, sw, sh) of `from` onto
+// destination rectangle (dx, dy, dw, dh) of `to`, unblended; negative sizes
+// mirror. Source pixels outside the picture become transparent black.
+SDL_Rect scaledCopy(SDL_Surface* from, SDL_Surface* to, const std::array<int32_t, 8>& r) {
+    const auto [dx, dy, dw, dh, sx, sy, sw, sh] = r;
+    const int64_t x0 = std::max<int64_t>(std::min<int64_t>(dx, int64_t{dx} + dw), 0);
+    const int64_t x1 = std::min<int64_t>(std::max<int64_t>(dx, int64_t{dx} + dw), to->w);
+    const int64_t y0 = std::max<int64_t>(std::min<int64_t>(dy, int64_t{dy} + dh), 0);
+    const int64_t y1 = std::min<int64_t>(std::max<int64_t>(dy, int64_t{dy} + dh), to->h);
+    if (x0 >= x1 || y0 >= y1) return SDL_Rect{};
+    for (int64_t y = y0; y < y1; ++y) {
+        const int64_t row = sy + scaledOffset(y - dy, dh, sh);
+        uint32_t* out = pixelRow(to, static_cast<int>(y));
+        const uint32_t* in =
+            row >= 0 && row < from->h ? pixelRow(from, static_cast<int>(row)) : nullptr;
+        for (int64_t x = x0; x < x1; ++x) {
+            const int64_t column = sx + scaledOffset(x - dx, dw, sw);
+            out[x] = in && column >= 0 && column < from->w ? in[column] : 0;
+        }
+    }
+    return SDL_Rect{static_cast<int16_t>(x0), static_cast<int16_t>(y0),
+                    static_cast<uint16_t>(x1 - x0), static_cast<uint16_t>(y1 - y0)};
 }
 
 } // namespace
@@ -158,6 +193,29 @@ int32_t Velmora::drawCommand() {
         SDL_UpdateRect(screen.screen_surface, 0, 0, 0, 0);
     }
     screen.damage.clear();
+    return RESULT_PROCEED;
+}
+
+int32_t Velmora::bltCommand() {
+    std::array<int32_t, 8> r{};
+    for (int32_t& value : r) value = toScreen(script.readInteger());
+    const auto [dx, dy, dw, dh, sx, sy, sw, sh] = r;
+    SDL_Surface* source = btndef_picture.surface;
+    if (!source || !screen.compose_surface || dw == 0 || dh == 0 || sw == 0 || sh == 0)
+        return RESULT_PROCEED;
+    if (dw == sw && dw > 0 && dh == sh && dh > 0) {
+        // Same size: straight to the window, until the next refresh of that area.
+        if (!screen.screen_surface) return RESULT_PROCEED;
+        SDL_Rect from{clampToInt16(sx), clampToInt16(sy), clampToUint16(sw), clampToUint16(sh)};
+        SDL_Rect to{clampToInt16(dx), clampToInt16(dy), 0, 0};
+        SDL_BlitSurface(source, &from, screen.screen_surface, &to);
+        // A zero-sized update would mean the whole window.
+        if (to.w > 0 && to.h > 0) SDL_UpdateRect(screen.screen_surface, to.x, to.y, to.w, to.h);
+        screen.damage.clear();
+        return RESULT_PROCEED;
+    }
+    const SDL_Rect drawn = scaledCopy(source, screen.compose_surface, r);
+    if (drawn.w > 0) screen.show(drawn, 0, layerSettings());
     return RESULT_PROCEED;
 }
 

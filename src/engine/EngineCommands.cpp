@@ -38,6 +38,7 @@ void Velmora::resetEngineState() {
     call_stack.clear();
     resetExecutionState();
     screen.resetPictures();
+    btndef_picture.discard();
     buildBackground();
     resetTextDisplay(false);
     kinsoku.enabled = true;

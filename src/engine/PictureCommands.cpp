@@ -21,25 +21,13 @@ int32_t standingSlot(const char* word) {
     }
 }
 
-bool isWordByte(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
-}
-
-// True, with the word consumed, when the next token is exactly `word`.
-bool takeKeyword(ScriptStream& script, const char* word) {
-    if (!script.nextIsKeyword(word) || isWordByte(script.read_position[std::strlen(word)]))
-        return false;
-    script.readLabelToken();
-    return true;
-}
-
 } // namespace
 
 int32_t Velmora::bgCommand() {
     hideTextWindow(false);
-    if (takeKeyword(script, "white"))
+    if (script.takeKeyword("white"))
         screen.background_name = "white";
-    else if (takeKeyword(script, "black"))
+    else if (script.takeKeyword("black"))
         screen.background_name = "black";
     else
         screen.background_name = script.readStr();
@@ -183,7 +171,7 @@ int32_t Velmora::negaCommand() {
 }
 
 int32_t Velmora::monocroCommand() {
-    if (takeKeyword(script, "off")) {
+    if (script.takeKeyword("off")) {
         screen.monochrome = false;
     } else {
         uint8_t colour[3];

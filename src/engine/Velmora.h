@@ -221,6 +221,7 @@ class Velmora : public CommandInterpreter {
     int32_t drawsp3Command();
     int32_t drawtextCommand();
     int32_t drawCommand();
+    int32_t bltCommand();
     int32_t repaintCommand();
     int32_t getscreenshotCommand();
     int32_t savescreenshotCommand(); // savescreenshot, savescreenshot2
@@ -289,6 +290,9 @@ class Velmora : public CommandInterpreter {
     int32_t btntimeCommand(); // btntime, btntime2, btime
     int32_t getbtntimerCommand();
     int32_t btnwaitCommand(); // btnwait, btnwait2, textbtnwait, selectbtnwait, bexec
+    int32_t btndefCommand();  // btndef, bclear
+
+    AnimImage btndef_picture; // the button picture of btndef, the source of blt
 
     // ---- Story text ----
     // A text line: the name tag, the pretextgosub hook, then every unit of text.

@@ -80,7 +80,7 @@ int32_t Velmora::btnwaitCommand() {
         script.setInt(result_ref, input.button_result);
     }
     input.event_mode = 0;
-    input.bexec_mode = false;
+    input.resetButtonSwitches();
     return RESULT_PROCEED;
 }
 

@@ -86,6 +86,16 @@ struct InputState {
     bool btndown_mode = false;
     bool bexec_mode = false;
 
+    // The key switches, btndown and bexec modes and the mouse-over range hold
+    // for one button wait; its end (and btndef, bclear) turns them off.
+    void resetButtonSwitches() {
+        getzxc = gettab = getskipoff = getpageup = getpagedown = false;
+        getinsert = getfunction = getenter = getcursor = spclclk = false;
+        btndown_mode = bexec_mode = false;
+        mouseover_min = 0;
+        mouseover_max = -1;
+    }
+
     bool buttonWait() const { return event_mode & WAIT_BUTTONS; }
     bool textWait() const { return event_mode & WAIT_TEXT; }
     bool acceptsInput() const { return event_mode & WAIT_ACCEPTS_INPUT; }

@@ -91,6 +91,8 @@ class ScriptStream {
     void skipStatement();
     void advanceLines(int32_t n);
     bool nextIsKeyword(const char* word);
+    // True, with the word consumed, when the next token is exactly `word`.
+    bool takeKeyword(const char* word);
     void addStringBuffer(char byte);
     int32_t clickWaitKind(const char* text, bool nested) const;
     static int32_t formatNumber(char* out, int32_t value, int32_t width, bool zero_pad);

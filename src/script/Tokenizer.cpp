@@ -1,4 +1,5 @@
 // Cutting tokens and arguments from the script buffer in place.
+#include <cctype>
 #include <cstring>
 
 #include "common/ShiftJis.h"
@@ -373,6 +374,14 @@ bool ScriptStream::nextIsKeyword(const char* word) {
     const char* p = read_position;
     for (; *word; ++word, ++p)
         if (toLower(*p) != *word) return false;
+    return true;
+}
+
+bool ScriptStream::takeKeyword(const char* word) {
+    if (!nextIsKeyword(word)) return false;
+    const char after = read_position[std::strlen(word)];
+    if (std::isalnum(static_cast<unsigned char>(after)) || after == '_') return false;
+    readLabelToken();
     return true;
 }
 

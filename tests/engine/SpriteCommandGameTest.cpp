@@ -235,6 +235,61 @@ TEST(SpriteCommandGameTest, DirectDrawingGoesToTheWindowOnlyOnDraw) {
     EXPECT_EQ(repaint->at(200, 200), BG);
 }
 
+// A 20 x 10 button picture whose pixels name their place: red = 10 x column,
+// green = 20 x row; the right half has blue 200, the left half blue 0.
+uint32_t buttonPixel(int x, int y) {
+    return rgb(x * 10, y * 20, x < 10 ? 0 : 200);
+}
+
+TEST(SpriteCommandGameTest, BltCopiesFromTheButtonPictureScaledMirroredOrDirect) {
+    ScratchDir game;
+    game.write("buttons.bmp", bitmapOf(20, 10, buttonPixel));
+    auto run = playGame(
+        game,
+        test::gameScript(BG_LINE + shoot("before.bmp") + "btndef \"buttons.bmp\"\n" +
+                         "blt 100,100,20,10,0,0,20,10\n" + grab("direct.bmp") + "repaint\n" +
+                         grab("refreshed.bmp") +
+                         "blt 200,100,40,20,0,0,20,10\n"
+                         // The left half mirrored: its right edge must not show the right half.
+                         "blt 300,100,-10,10,0,0,10,10\n"
+                         // Half of this source lies past the picture's right edge.
+                         "blt 400,100,40,10,10,0,20,10\n"
+                         "blt 500,100,0,10,0,0,20,10\n" +
+                         grab("scaled.bmp") + "bclear\nblt 100,300,20,10,0,0,20,10\n" +
+                         "btndef \"\"\nblt 100,350,20,10,0,0,20,10\n" + grab("cleared.bmp")));
+    ASSERT_EQ(run.status, 0) << run.err;
+    auto before = screenshotOf(game, "before.bmp");
+    auto direct = screenshotOf(game, "direct.bmp");
+    auto refreshed = screenshotOf(game, "refreshed.bmp");
+    auto scaled = screenshotOf(game, "scaled.bmp");
+    auto cleared = screenshotOf(game, "cleared.bmp");
+    ASSERT_TRUE(before && direct && refreshed && scaled && cleared);
+
+    // Same size: the picture as it is, top-left pixel included (no key colour).
+    expectRegion(*direct, 99, 99, 121, 111, [](int x, int y) {
+        const bool inside = x >= 100 && x < 120 && y >= 100 && y < 110;
+        return inside ? buttonPixel(x - 100, y - 100) : BG;
+    });
+    EXPECT_EQ(refreshed->pixels, before->pixels) << "a refresh draws over a direct blt";
+
+    expectRegion(*scaled, 199, 99, 241, 121, [](int x, int y) {
+        const bool inside = x >= 200 && x < 240 && y >= 100 && y < 120;
+        return inside ? buttonPixel((x - 200) / 2, (y - 100) / 2) : BG;
+    });
+    // Destination columns 290..299 read source columns 10 - (x - 290), the
+    // first of them kept inside the ten-column source.
+    expectRegion(*scaled, 289, 100, 301, 110, [](int x, int y) {
+        if (x < 290 || x >= 300) return BG;
+        return buttonPixel(std::min(300 - x, 9), y - 100);
+    });
+    expectRegion(*scaled, 400, 100, 440, 110, [](int x, int y) {
+        return x < 420 ? buttonPixel((x - 400) / 2 + 10, y - 100) : 0u;
+    });
+    EXPECT_EQ(scaled->at(500, 100), BG) << "a width of 0 copies nothing";
+    EXPECT_EQ(cleared->at(101, 301), buttonPixel(1, 1)) << "bclear keeps the button picture";
+    EXPECT_EQ(cleared->at(101, 351), BG) << "btndef with an empty name drops it";
+}
+
 TEST(SpriteCommandGameTest, GradientRecoloursTheKeyRowsWithTruncatedSteps) {
     ScratchDir game;
     constexpr uint32_t grey = rgb(90, 90, 90);

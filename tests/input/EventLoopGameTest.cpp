@@ -99,6 +99,21 @@ TEST_F(EventLoopGameTest, ButtonWaitsEndByTheirTimeLimitOrAClick) {
     EXPECT_NE(result.err.find("[input] line 1 mode=0x22\n"), std::string::npos) << result.err;
 }
 
+TEST_F(EventLoopGameTest, KeySwitchesHoldForOneButtonWaitAndBtndefClearsThem) {
+    RunResult result = play("gettab\nbtnwait %1\nbtnwait %2\n"
+                            "getzxc\nbtndef clear\nbtnwait %3\n"
+                            "btntime 300\nbclear\nbtnwait %4\n",
+                            "idle key tab\nidle key tab\nidle click 3 3\n"
+                            "idle key z\nidle click 3 3\nidle click 3 3\n");
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::vector<int32_t> v = variables();
+    EXPECT_EQ(v[1], -20);
+    EXPECT_EQ(v[2], 0) << "Tab is an ordinary key again in the next wait";
+    EXPECT_EQ(v[3], 0) << "btndef clear turned getzxc off";
+    EXPECT_EQ(v[4], 0) << "bclear dropped the time limit, so the click ended the wait";
+    EXPECT_EQ(result.err.find("exhausted"), std::string::npos) << result.err;
+}
+
 TEST_F(EventLoopGameTest, HoldingCtrlPassesClickWaitsInText) {
     RunResult result =
         play("click\nmov %1,1\n\x82\xa0@\x82\xa2@\x82\xa4\\\nmov %1,2\n", "idle keydown lctrl\n");
