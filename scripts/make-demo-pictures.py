@@ -10,6 +10,7 @@ than this script are left alone; pass --force to redraw them anyway.
   tomas.png    standing picture with soft alpha edges (harbour master, navy coat)
   lantern.png  3 animation cells side by side: a lantern whose flame flickers
   gull.png     a small gull, shown rotated
+  tide.png     64 x 64 grey mask of slanted waves for the soft mask fade
 """
 
 import math
@@ -18,7 +19,7 @@ import struct
 import sys
 import zlib
 
-OUTPUTS = ("harbour.png", "mira.png", "tomas.png", "lantern.png", "gull.png")
+OUTPUTS = ("harbour.png", "mira.png", "tomas.png", "lantern.png", "gull.png", "tide.png")
 
 
 # ---- PNG writing -----------------------------------------------------------
@@ -240,6 +241,20 @@ def gull():
     return c
 
 
+def tide():
+    """Dark where the new picture shows first: a top-to-bottom ramp with
+    slanted waves on it. The engine repeats it over the screen, so the new
+    picture rolls in as 64-pixel bands of surf."""
+    c = Canvas(64, 64)
+    for y in range(64):
+        for x in range(64):
+            wave = math.sin((x + y) * 2 * math.pi / 64) * 0.5 + 0.5
+            level = round(255 * (0.75 * y / 63 + 0.25 * wave))
+            i = (y * 64 + x) * 4
+            c.pixels[i : i + 4] = bytes((level, level, level, 255))
+    return c
+
+
 def main(argv):
     force = "--force" in argv
     args = [a for a in argv if a != "--force"]
@@ -260,6 +275,7 @@ def main(argv):
         "tomas.png": (lambda: figure(170, 380, (40, 60, 110), (90, 86, 80), cap=(30, 36, 60)), True),
         "lantern.png": (lantern, True),
         "gull.png": (gull, True),
+        "tide.png": (tide, False),
     }
     for name in OUTPUTS:
         draw, alpha = pictures[name]
