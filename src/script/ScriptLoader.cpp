@@ -3,6 +3,9 @@
 #include <cstring>
 #include <new>
 #include <sys/stat.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "script/ScriptStream.h"
 
@@ -70,6 +73,39 @@ void takeSize(int32_t& field, bool ok, int32_t value, const char* what) {
         return;
     }
     std::fprintf(stderr, "readHeaderLine: %s is not a usable size; keeping %d\n", what, field);
+}
+
+// Set bits of a 16-bit mask. Bit arithmetic rather than the builtin, which
+// becomes a library call on processors without a population-count instruction.
+int32_t countBits16(uint32_t bits) {
+    bits -= (bits >> 1) & 0x5555u;
+    bits = (bits & 0x3333u) + ((bits >> 2) & 0x3333u);
+    bits = (bits + (bits >> 4)) & 0x0F0Fu;
+    return static_cast<int32_t>((bits + (bits >> 8)) & 0x1Fu);
+}
+
+// The next '*' at or after `p`, or `end`; `line` gains the line feeds passed
+// over. One pass does both, so the label scan reads the script only once.
+const char* nextStar(const char* p, const char* end, int32_t& line) {
+#if defined(__SSE2__)
+    const __m128i stars = _mm_set1_epi8('*');
+    const __m128i feeds = _mm_set1_epi8('\n');
+    for (; end - p >= 16; p += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const auto star_bits =
+            static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, stars)));
+        const auto feed_bits =
+            static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, feeds)));
+        if (star_bits) {
+            const int at = __builtin_ctz(star_bits);
+            line += countBits16(feed_bits & ((1u << at) - 1));
+            return p + at;
+        }
+        line += countBits16(feed_bits);
+    }
+#endif
+    for (; p < end && *p != '*'; ++p) line += *p == '\n';
+    return p;
 }
 
 } // namespace
@@ -269,25 +305,21 @@ void ScriptStream::indexLabels() {
     // stands right where the previous label's statements begin (two labels on
     // one line). Labels are rare, so the scan jumps from '*' to '*'.
     const char* chained = nullptr;
-    const char* counted = start; // line feeds before this point are in `line`
-    int32_t line = 0;
+    int32_t line = 0;      // line feeds before p
     int32_t body_line = 0; // line feeds before the last label's body
     // A label covers its own line and every line from its body to the next label.
     auto closeLabel = [&] {
         if (!labels.empty()) labels.back().line_count = 1 + line - body_line;
     };
-    for (const char* p = start; p < end;) {
-        const char* star =
-            static_cast<const char*>(std::memchr(p, '*', static_cast<size_t>(end - p)));
-        if (!star) break;
+    for (const char* p = start;;) {
+        const char* star = nextStar(p, end, line);
+        if (star == end) break;
         p = star + 1;
         if (star != chained) {
             const char* q = star;
             while (q > start && (q[-1] == ' ' || q[-1] == '\t')) --q;
             if (q > start && q[-1] != '\n') continue;
         }
-        line += countLineFeeds(counted, star);
-        counted = star;
         closeLabel();
         read_position = star;
         readLabelToken();
@@ -296,18 +328,14 @@ void ScriptStream::indexLabels() {
         entry.header = star;
         entry.first_line = line;
         const char* body = read_position;
-        if (*body == '\n') {
-            ++body;
-            ++line;
-            counted = body;
-        }
+        if (*body == '\n') ++body;
+        line += countLineFeeds(star, body);
         body_line = line;
         entry.body = body;
         labels.push_back(std::move(entry));
         chained = body;
         p = std::max(p, body);
     }
-    line += countLineFeeds(counted, end);
     closeLabel();
     label_index.reserve(labels.size());
     for (size_t i = 0; i < labels.size(); ++i)
