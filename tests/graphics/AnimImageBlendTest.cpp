@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <vector>
+
 namespace velmora {
 namespace {
 
@@ -54,6 +57,27 @@ TEST(AnimImageBlend, TransparentSourceKeepsDestinationOnlyInNormalMode) {
     EXPECT_EQ(blendNormal(argb(0, 255, 255, 255), dest, 255), dest);
     EXPECT_EQ(blendAdd(argb(0, 255, 255, 255), dest, 255), argb(255, 0x11, 0x22, 0x33));
     EXPECT_EQ(blendSubtract(argb(0, 255, 255, 255), dest, 255), argb(255, 0x11, 0x22, 0x33));
+}
+
+// The row blend takes four pixels at a time through other arithmetic; every
+// pixel must still come out as the single-pixel blend makes it, at every row
+// length (the tail) and for opaque, transparent and partial sources.
+TEST(AnimImageBlend, RowBlendMatchesThePixelBlendBitForBit) {
+    std::mt19937 random(7);
+    for (int round = 0; round < 4000; ++round) {
+        const int length = static_cast<int>(random() % 19);
+        const int32_t opacity = static_cast<int32_t>(random() % 300) - 20;
+        std::vector<uint32_t> source(length), dest(length), expected(length);
+        for (int i = 0; i < length; ++i) {
+            source[i] = static_cast<uint32_t>(random());
+            if (random() % 4 == 0) source[i] |= 0xff000000u;
+            if (random() % 4 == 0) source[i] &= 0x00ffffffu;
+            dest[i] = static_cast<uint32_t>(random());
+            expected[i] = blendNormal(source[i], dest[i], opacity);
+        }
+        blendRowNormal(source.data(), dest.data(), length, opacity);
+        ASSERT_EQ(dest, expected) << "length " << length << ", opacity " << opacity;
+    }
 }
 
 TEST(AnimImageBlend, AddSaturatesEachChannelAlone) {
