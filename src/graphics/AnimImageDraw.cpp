@@ -11,11 +11,12 @@ namespace velmora {
 
 void AnimImage::blendOnto(SDL_Surface* dest, int x, int y, const SDL_Rect& clip,
                           int32_t opacity) const {
-    const int64_t cell_column = cellColumn();
-    if (cell_column < 0 || !isPixelSurface32(surface) || !isPixelSurface32(dest)) return;
+    // The clip first: a composition asks every picture, and most lie outside.
     SDL_Rect rect{clampToInt16(x), clampToInt16(y), screen_rect.w, screen_rect.h};
     ClipOffsets by_clip;
     if (clipRect(rect, clip, &by_clip) < 0) return;
+    const int64_t cell_column = cellColumn();
+    if (cell_column < 0 || !isPixelSurface32(surface) || !isPixelSurface32(dest)) return;
     // The clip may reach past the destination; never write outside it.
     const SDL_Rect bounds{0, 0, clampToUint16(dest->w), clampToUint16(dest->h)};
     ClipOffsets by_dest;
