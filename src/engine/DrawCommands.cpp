@@ -149,8 +149,9 @@ int32_t Velmora::drawsp3Command() {
     const int64_t det = int64_t{m[0]} * m[3] - int64_t{m[1]} * m[2];
     if (det != 0) {
         const int64_t one2 = int64_t{AFFINE_ONE} * AFFINE_ONE;
-        sprite->inverse = {clampToInt32(m[3] * one2 / det), clampToInt32(-m[1] * one2 / det),
-                           clampToInt32(-m[2] * one2 / det), clampToInt32(m[0] * one2 / det)};
+        sprite->inverse = {
+            clampToInt32(m[3] * one2 / det), clampToInt32(-int64_t{m[1]} * one2 / det),
+            clampToInt32(-int64_t{m[2]} * one2 / det), clampToInt32(m[0] * one2 / det)};
     }
 
     // The corners follow from this matrix and the drawing place, so a sprite

@@ -63,7 +63,8 @@ void Velmora::loadTextPicture(AnimImage& image, FontState* layout) {
         font.clearPosition();
         const Vec2 start = font.pen;
         FontState end = font;
-        end.pen = Vec2{font.area_cells.x * 2, (font.area_cells.y - 1) * 2};
+        end.pen = Vec2{clampToInt32(int64_t{font.area_cells.x} * 2),
+                       clampToInt32((int64_t{font.area_cells.y} - 1) * 2)};
         size = end.updatedArea(start);
     }
     if (layout) layout->pen = font.pen;

@@ -420,5 +420,32 @@ TEST(SpriteCommandGameTest, TextSpritesAndNumbersDrawInsideTheirPlace) {
     EXPECT_EQ(inkColumns(*shot, 440, 450).first, -1);
 }
 
+// Numbers at the ends of the integer range reach the size and matrix
+// arithmetic of the text-sprite and drawing commands; the game must neither
+// stop nor overflow (the sanitizer build turns an overflow into a crash).
+TEST(SpriteCommandGameTest, ExtremeNumbersInDrawingCommandsAreHarmless) {
+    ScratchDir game;
+    game.write("cells.bmp", threeCells());
+    auto run =
+        playGame(game, test::gameScript(BG_LINE +
+                                        "lsp 5,\":c/3,0,3;cells.bmp\",10,10\n"
+                                        "strsp 1,\"abc\",0,0,2147483647,2147483647,20,20,0,0,0,0\n"
+                                        "strsp 2,\"abc\",-2147483648,0,1,-2147483648,20,20,"
+                                        "2147483647,2147483647,1,1\n"
+                                        "drawsp3 5,0,255,0,0,-2147483648,-2147483648,1,1\n"
+                                        "drawsp3 5,0,255,0,0,2147483647,-2147483648,"
+                                        "-2147483648,2147483647\n"
+                                        "btndef \"cells.bmp\"\n"
+                                        "blt -2147483648,0,2147483647,-2147483648,"
+                                        "2147483647,0,-2147483648,1\n"
+                                        "blt 0,0,640,480,-2147483648,-2147483648,1,1\n"
+                                        "repaint\n" +
+                                        shoot("shot.bmp")));
+    ASSERT_EQ(run.status, 0) << run.err;
+    auto shot = screenshotOf(game, "shot.bmp");
+    ASSERT_TRUE(shot);
+    EXPECT_EQ(shot->at(10, 10), rgb(255, 0, 0)) << "the layers compose as before";
+}
+
 } // namespace
 } // namespace velmora
