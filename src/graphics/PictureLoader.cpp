@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "graphics/ColourStripes.h"
+#include "graphics/PictureHeader.h"
 #include "graphics/PictureSurface.h"
 
 namespace velmora {
@@ -185,7 +186,9 @@ LoadedPicture PictureLoader::readImageFile(const std::string& name) {
 
     SDL_Surface* decoded = nullptr;
     bool is_png = false;
-    if (read > 0) {
+    // A header claiming a picture the engine would refuse is refused before
+    // the image library allocates and decodes it.
+    if (read > 0 && !declaresOversizedPicture(buffer, static_cast<size_t>(read))) {
         SDL_RWops* stream = SDL_RWFromMem(buffer, read);
         if (stream) {
             is_png = IMG_isPNG(stream) != 0;
