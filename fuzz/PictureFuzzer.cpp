@@ -31,7 +31,7 @@ void require(bool holds, const char* what) {
 
 // As the picture loader decodes: headers claiming too large a picture are refused first.
 SDL_Surface* decode(const uint8_t* data, size_t size) {
-    if (velmora::declaresOversizedPicture(data, size)) return nullptr;
+    if (velmora::refusedBeforeDecoding(data, size)) return nullptr;
     SDL_RWops* stream = SDL_RWFromConstMem(data, static_cast<int>(size));
     if (!stream) return nullptr;
     SDL_Surface* decoded = IMG_Load_RW(stream, 1);

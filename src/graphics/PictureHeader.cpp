@@ -47,18 +47,24 @@ Size bmp(const Bytes& b) {
                         height < 0 ? -int64_t{height} : height};
 }
 
-// The first image descriptor after the colour table and any extension blocks.
+// The first image descriptor, found as the decoder finds it: extension blocks
+// are skipped and so is any other byte until a ',' (or the ';' that ends the file).
 Size gif(const Bytes& b) {
     if (!b.matches(0, "GIF87a") && !b.matches(0, "GIF89a")) return {};
     if (!b.has(10, 1)) return {};
     size_t at = 13;
     if (b.data[10] & 0x80) at += 3u << ((b.data[10] & 7) + 1);
     while (b.has(at, 1)) {
-        if (b.data[at] == 0x2C) {
+        const uint8_t c = b.data[at];
+        if (c == ';') return {};
+        if (c == ',') {
             if (!b.has(at + 5, 4)) return {};
             return DeclaredSize{b.le16(at + 5), b.le16(at + 7)};
         }
-        if (b.data[at] != 0x21 || !b.has(at, 2)) return {};
+        if (c != '!') {
+            ++at;
+            continue;
+        }
         at += 2;
         while (b.has(at, 1) && b.data[at] != 0) at += 1 + b.data[at];
         ++at;
@@ -150,10 +156,11 @@ std::optional<DeclaredSize> declaredPictureSize(const uint8_t* data, size_t size
     return {};
 }
 
-bool declaresOversizedPicture(const uint8_t* data, size_t size) {
+bool refusedBeforeDecoding(const uint8_t* data, size_t size) {
     const std::optional<DeclaredSize> declared = declaredPictureSize(data, size);
-    return declared && (declared->width > MAX_SURFACE_SIDE || declared->height > MAX_SURFACE_SIDE ||
-                        declared->width * declared->height > MAX_SURFACE_PIXELS);
+    if (!declared) return Bytes{data, size}.matches(0, "GIF8");
+    return declared->width > MAX_SURFACE_SIDE || declared->height > MAX_SURFACE_SIDE ||
+           declared->width * declared->height > MAX_SURFACE_PIXELS;
 }
 
 } // namespace velmora

@@ -1,6 +1,8 @@
-// The picture size a file's header declares, read before the file is decoded:
-// a few bytes can claim a picture of gigabytes, and the image library would
-// allocate and fill all of it before the engine could refuse the result.
+// What a picture file's header declares, read before the file is decoded: a
+// few bytes can claim a picture of gigabytes, which the image library would
+// allocate and fill before the engine could refuse the result, and a GIF
+// whose extension blocks run past the end of the file keeps its decoder
+// reading forever.
 #pragma once
 
 #include <cstddef>
@@ -18,7 +20,8 @@ struct DeclaredSize {
 // PCX, XCF, ILBM or WebP file; nothing for other or unreadable headers.
 std::optional<DeclaredSize> declaredPictureSize(const uint8_t* data, size_t size);
 
-// True when the header declares a picture larger than the engine accepts.
-bool declaresOversizedPicture(const uint8_t* data, size_t size);
+// True when the file must not reach the decoder: its header declares a picture
+// larger than the engine accepts, or it is a GIF without a readable first image.
+bool refusedBeforeDecoding(const uint8_t* data, size_t size);
 
 } // namespace velmora

@@ -186,9 +186,9 @@ LoadedPicture PictureLoader::readImageFile(const std::string& name) {
 
     SDL_Surface* decoded = nullptr;
     bool is_png = false;
-    // A header claiming a picture the engine would refuse is refused before
-    // the image library allocates and decodes it.
-    if (read > 0 && !declaresOversizedPicture(buffer, static_cast<size_t>(read))) {
+    // A header claiming a picture the engine would refuse, or one the image
+    // library cannot get through, is refused before decoding.
+    if (read > 0 && !refusedBeforeDecoding(buffer, static_cast<size_t>(read))) {
         SDL_RWops* stream = SDL_RWFromMem(buffer, read);
         if (stream) {
             is_png = IMG_isPNG(stream) != 0;

@@ -257,19 +257,27 @@ TEST(PictureGameTest, BrokenPictureFilesAreReportedAndSkipped) {
     game.write("bad.jpg",
                std::string("\xff\xd8\xff\xe0\x00\x10JFIF\x00", 11) + std::string(40, '\x5a'));
     game.write("cut.bmp", bitmapOf(16, 16, std::vector<Rgba>(256, Rgba{255, 0, 0})).substr(0, 30));
+    // Twenty bytes claiming a picture of two gigabytes, and a GIF whose
+    // comment runs past the end of the file, which hangs the image library.
+    game.write("huge.ppm", "P3 16316\n43161\n255\n");
+    game.write("endless.gif",
+               std::string("GIF89a\x01\x00\x01\x00\x00\x00\x00!\xFE\xC8", 16) + "abc");
     auto run =
         playGame(game, gameScript(BG_LINE +
                                   "lsp 0,\":c;cut.png\",10,10\n"
                                   "lsp 1,\":c;bad.jpg\",30,10\n"
                                   "lsp 2,\":c;cut.bmp\",50,10\n"
                                   "lsp 3,\":c;absent.png\",70,10\n"
-                                  "lsp 4,\":c;>10,10,#ffffff\",90,10\n" +
+                                  "lsp 4,\":c;>10,10,#ffffff\",90,10\n"
+                                  "lsp 5,\":c;huge.ppm\",10,40\n"
+                                  "lsp 6,\":c;endless.gif\",10,40\n" +
                                   shoot("shot.bmp") + "bg \"cut.png\",1\n" + shoot("black.bmp")));
     EXPECT_EQ(run.status, 0);
     for (const char* line :
          {" *** can't load file [cut.png] ***\n", " *** force-loading a JPG image [bad.jpg]\n",
           " *** can't load file [bad.jpg] ***\n", " *** can't load file [cut.bmp] ***\n",
-          " *** can't find file [absent.png] ***\n"})
+          " *** can't find file [absent.png] ***\n", " *** can't load file [huge.ppm] ***\n",
+          " *** can't load file [endless.gif] ***\n"})
         EXPECT_NE(run.err.find(line), std::string::npos) << line << " in:\n" << run.err;
     auto shot = screenshotOf(game, "shot.bmp");
     auto black = screenshotOf(game, "black.bmp");

@@ -22,8 +22,8 @@ std::optional<DeclaredSize> sizeOf(const std::string& bytes) {
     return declaredPictureSize(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
 
-bool oversized(const std::string& bytes) {
-    return declaresOversizedPicture(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+bool refused(const std::string& bytes) {
+    return refusedBeforeDecoding(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
 
 // The size the image library decodes, or -1 x -1.
@@ -143,15 +143,28 @@ TEST(PictureHeader, CutHeadersAndOtherFilesDeclareNothing) {
     EXPECT_FALSE(sizeOf(""));
 }
 
+TEST(PictureHeader, GifsWhoseFirstImageCannotBeReachedAreRefused) {
+    // The comment block claims 200 bytes and the file ends first: the image
+    // library's extension reader would wait for the rest forever.
+    EXPECT_TRUE(refused("GIF89a" + le16(1) + le16(1) + std::string(3, '\0') +
+                        std::string("!\xFE\xC8") + "abc"));
+    EXPECT_TRUE(refused("GIF89a" + le16(1) + le16(1) + std::string(3, '\0') + ";"));
+    EXPECT_FALSE(refused(gifHeader(16, 16)));
+    EXPECT_FALSE(refused("not a picture at all"));
+}
+
 TEST(PictureHeader, PicturesBeyondTheSurfaceLimitsAreRefused) {
     // The 17 bytes that made the image library fill two gigabytes.
-    EXPECT_TRUE(oversized("P3 16316\n43161\n255\n"));
-    EXPECT_TRUE(oversized(jpegHeader(16385, 1)));
-    EXPECT_TRUE(oversized(gifHeader(8000, 8000)));
-    EXPECT_TRUE(oversized("P6 99999999999999999999 1\n"));
-    EXPECT_FALSE(oversized(jpegHeader(16384, 2048)));
-    EXPECT_FALSE(oversized(gifHeader(5000, 5000)));
-    EXPECT_FALSE(oversized("no header"));
+    EXPECT_TRUE(refused("P3 16316\n43161\n255\n"));
+    EXPECT_TRUE(refused(jpegHeader(16385, 1)));
+    EXPECT_TRUE(refused(gifHeader(8000, 8000)));
+    // The decoder passes over stray bytes before the first image; so does the reader.
+    EXPECT_TRUE(refused("GIF89a" + std::string("\x00\x00WEB", 5) + "RVP8X" + "\x2C" +
+                        std::string(4, '\0') + "\xFF\xFF\xFF\xFF"));
+    EXPECT_TRUE(refused("P6 99999999999999999999 1\n"));
+    EXPECT_FALSE(refused(jpegHeader(16384, 2048)));
+    EXPECT_FALSE(refused(gifHeader(5000, 5000)));
+    EXPECT_FALSE(refused("no header"));
 }
 
 } // namespace
