@@ -158,9 +158,13 @@ std::optional<DeclaredSize> declaredPictureSize(const uint8_t* data, size_t size
 
 bool refusedBeforeDecoding(const uint8_t* data, size_t size) {
     const std::optional<DeclaredSize> declared = declaredPictureSize(data, size);
-    if (!declared) return Bytes{data, size}.matches(0, "GIF8");
-    return declared->width > MAX_SURFACE_SIDE || declared->height > MAX_SURFACE_SIDE ||
-           declared->width * declared->height > MAX_SURFACE_PIXELS;
+    const bool oversized =
+        declared && (declared->width > MAX_SURFACE_SIDE || declared->height > MAX_SURFACE_SIDE ||
+                     declared->width * declared->height > MAX_SURFACE_PIXELS);
+    // The GIF decoder also writes through a null surface for an empty first image.
+    if (Bytes{data, size}.matches(0, "GIF8"))
+        return !declared || declared->width == 0 || declared->height == 0 || oversized;
+    return oversized;
 }
 
 } // namespace velmora

@@ -2,7 +2,7 @@
 // few bytes can claim a picture of gigabytes, which the image library would
 // allocate and fill before the engine could refuse the result, and a GIF
 // whose extension blocks run past the end of the file keeps its decoder
-// reading forever.
+// reading forever (one whose first image is empty crashes it).
 #pragma once
 
 #include <cstddef>
@@ -21,7 +21,8 @@ struct DeclaredSize {
 std::optional<DeclaredSize> declaredPictureSize(const uint8_t* data, size_t size);
 
 // True when the file must not reach the decoder: its header declares a picture
-// larger than the engine accepts, or it is a GIF without a readable first image.
+// larger than the engine accepts, or it is a GIF without a readable, non-empty
+// first image.
 bool refusedBeforeDecoding(const uint8_t* data, size_t size);
 
 } // namespace velmora

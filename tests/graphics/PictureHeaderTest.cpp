@@ -143,12 +143,14 @@ TEST(PictureHeader, CutHeadersAndOtherFilesDeclareNothing) {
     EXPECT_FALSE(sizeOf(""));
 }
 
-TEST(PictureHeader, GifsWhoseFirstImageCannotBeReachedAreRefused) {
+TEST(PictureHeader, GifsWhoseFirstImageIsUnreachableOrEmptyAreRefused) {
     // The comment block claims 200 bytes and the file ends first: the image
     // library's extension reader would wait for the rest forever.
     EXPECT_TRUE(refused("GIF89a" + le16(1) + le16(1) + std::string(3, '\0') +
                         std::string("!\xFE\xC8") + "abc"));
     EXPECT_TRUE(refused("GIF89a" + le16(1) + le16(1) + std::string(3, '\0') + ";"));
+    EXPECT_TRUE(refused(gifHeader(0, 1))) << "an empty first image";
+    EXPECT_TRUE(refused(gifHeader(7, 0)));
     EXPECT_FALSE(refused(gifHeader(16, 16)));
     EXPECT_FALSE(refused("not a picture at all"));
 }
