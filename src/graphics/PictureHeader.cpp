@@ -121,11 +121,6 @@ Size pcx(const Bytes& b) {
     return DeclaredSize{width < 0 ? 0 : width, height < 0 ? 0 : height};
 }
 
-Size xcf(const Bytes& b) {
-    if (!b.matches(0, "gimp xcf ") || !b.has(14, 8)) return {};
-    return DeclaredSize{b.be32(14), b.be32(18)};
-}
-
 Size ilbm(const Bytes& b) {
     if (!b.matches(0, "FORM") || !b.matches(12, "BMHD") || !b.has(20, 4)) return {};
     return DeclaredSize{b.be16(20), b.be16(22)};
@@ -151,7 +146,7 @@ Size webp(const Bytes& b) {
 
 std::optional<DeclaredSize> declaredPictureSize(const uint8_t* data, size_t size) {
     const Bytes bytes{data, size};
-    for (Size (*reader)(const Bytes&) : {png, bmp, gif, jpeg, pnm, pcx, xcf, ilbm, webp})
+    for (Size (*reader)(const Bytes&) : {png, bmp, gif, jpeg, pnm, pcx, ilbm, webp})
         if (Size found = reader(bytes)) return found;
     return {};
 }
@@ -161,8 +156,12 @@ bool refusedBeforeDecoding(const uint8_t* data, size_t size) {
     const bool oversized =
         declared && (declared->width > MAX_SURFACE_SIDE || declared->height > MAX_SURFACE_SIDE ||
                      declared->width * declared->height > MAX_SURFACE_PIXELS);
+    const Bytes bytes{data, size};
+    // The image library's reader of GIMP's working files loops forever on a
+    // file cut short; games do not ship them.
+    if (bytes.matches(0, "gimp xcf")) return true;
     // The GIF decoder also writes through a null surface for an empty first image.
-    if (Bytes{data, size}.matches(0, "GIF8"))
+    if (bytes.matches(0, "GIF8"))
         return !declared || declared->width == 0 || declared->height == 0 || oversized;
     return oversized;
 }

@@ -104,7 +104,6 @@ TEST(PictureHeader, EachFormatsSizeFieldsAreRead) {
         {gifHeader(320, 240), 320, 240},
         {jpegHeader(1024, 768), 1024, 768},
         {std::string("\x0A\x05\x01\x08", 4) + le16(10) + le16(20) + le16(109) + le16(69), 100, 50},
-        {"gimp xcf v001" + std::string(1, '\0') + be32(640) + be32(480), 640, 480},
         {"FORM" + be32(100) + "ILBMBMHD" + be32(20) + be16(320) + be16(200), 320, 200},
         {"RIFF" + std::string(4, '\0') + "WEBPVP8X" + std::string(8, '\0') +
              std::string("\x3F\x01\x00\xDF\x00\x00", 6),
@@ -167,6 +166,9 @@ TEST(PictureHeader, PicturesBeyondTheSurfaceLimitsAreRefused) {
     EXPECT_FALSE(refused(jpegHeader(16384, 2048)));
     EXPECT_FALSE(refused(gifHeader(5000, 5000)));
     EXPECT_FALSE(refused("no header"));
+    // GIMP's working files are refused whatever they declare: 21 bytes of one
+    // kept the image library reading forever.
+    EXPECT_TRUE(refused("gimp xcf v001" + std::string(1, '\0') + be32(64) + be32(48)));
 }
 
 } // namespace
