@@ -48,7 +48,9 @@ Size bmp(const Bytes& b) {
 }
 
 // The first image descriptor, found as the decoder finds it: extension blocks
-// are skipped and so is any other byte until a ',' (or the ';' that ends the file).
+// are skipped and so is any other byte until a ',' (or the ';' that ends the
+// file). An extension that runs to the end of the file is where the decoder
+// would read forever, so nothing is found then.
 Size gif(const Bytes& b) {
     if (!b.matches(0, "GIF87a") && !b.matches(0, "GIF89a")) return {};
     if (!b.has(10, 1)) return {};
@@ -65,7 +67,11 @@ Size gif(const Bytes& b) {
             ++at;
             continue;
         }
+        // The decoder takes the first block of a graphic control extension
+        // whatever its length, even the zero that would end the extension.
+        const bool graphic_control = b.has(at + 1, 1) && b.data[at + 1] == 0xF9;
         at += 2;
+        if (graphic_control && b.has(at, 1)) at += 1 + b.data[at];
         while (b.has(at, 1) && b.data[at] != 0) at += 1 + b.data[at];
         ++at;
     }

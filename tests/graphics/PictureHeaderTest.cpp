@@ -148,6 +148,14 @@ TEST(PictureHeader, GifsWhoseFirstImageIsUnreachableOrEmptyAreRefused) {
     EXPECT_TRUE(refused("GIF89a" + le16(1) + le16(1) + std::string(3, '\0') +
                         std::string("!\xFE\xC8") + "abc"));
     EXPECT_TRUE(refused("GIF89a" + le16(1) + le16(1) + std::string(3, '\0') + ";"));
+    // A graphic control extension's first block is taken whatever its length:
+    // after an empty one the decoder reads the ',' as a block length and runs
+    // off the end; after a full one it finds the image.
+    const std::string start = "GIF89a" + le16(16) + le16(16) + std::string(3, '\0');
+    const std::string image = "," + le16(0) + le16(0) + le16(16) + le16(16) + '\0';
+    EXPECT_TRUE(
+        refused(start + std::string("!\xF9\0", 3) + image + std::string("\x07\x02") + "ab"));
+    EXPECT_FALSE(refused(start + std::string("!\xF9\x04\x01\0\0\x05\0", 8) + image));
     EXPECT_TRUE(refused(gifHeader(0, 1))) << "an empty first image";
     EXPECT_TRUE(refused(gifHeader(7, 0)));
     EXPECT_FALSE(refused(gifHeader(16, 16)));
