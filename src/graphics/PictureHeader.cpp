@@ -49,8 +49,8 @@ Size bmp(const Bytes& b) {
 
 // The first image descriptor, found as the decoder finds it: extension blocks
 // are skipped and so is any other byte until a ',' (or the ';' that ends the
-// file). An extension that runs to the end of the file is where the decoder
-// would read forever, so nothing is found then.
+// file). An extension that runs to the end of the file, where the decoder
+// would read forever, or an image with an unusable code size declares nothing.
 Size gif(const Bytes& b) {
     if (!b.matches(0, "GIF87a") && !b.matches(0, "GIF89a")) return {};
     if (!b.has(10, 1)) return {};
@@ -60,7 +60,13 @@ Size gif(const Bytes& b) {
         const uint8_t c = b.data[at];
         if (c == ';') return {};
         if (c == ',') {
-            if (!b.has(at + 5, 4)) return {};
+            if (!b.has(at + 5, 5)) return {};
+            // The LZW code size follows the image's own colour table. Beyond
+            // 11 the decoder's code tables overflow (and it loops on larger ones).
+            const uint8_t flags = b.data[at + 9];
+            const size_t code_size_at = at + 10 + (flags & 0x80 ? 3u << ((flags & 7) + 1) : 0);
+            if (!b.has(code_size_at, 1) || b.data[code_size_at] < 1 || b.data[code_size_at] > 11)
+                return {};
             return DeclaredSize{b.le16(at + 5), b.le16(at + 7)};
         }
         if (c != '!') {

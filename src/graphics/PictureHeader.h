@@ -23,7 +23,7 @@ std::optional<DeclaredSize> declaredPictureSize(const uint8_t* data, size_t size
 
 // True when the file must not reach the decoder: its header declares a picture
 // larger than the engine accepts, it is a GIF without a readable, non-empty
-// first image, or it is a GIMP working file.
+// first image (its code size included), or it is a GIMP working file.
 bool refusedBeforeDecoding(const uint8_t* data, size_t size);
 
 } // namespace velmora

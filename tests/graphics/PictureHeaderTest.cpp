@@ -60,7 +60,7 @@ std::string gifHeader(uint32_t w, uint32_t h) {
     std::string gif =
         "GIF89a" + le16(1) + le16(1) + std::string("\x81\x00\x00", 3) + std::string(12, '\x10');
     gif += std::string("\x21\xFE\x03") + "abc" + '\0';
-    gif += "\x2C" + le16(0) + le16(0) + le16(w) + le16(h) + '\0';
+    gif += "\x2C" + le16(0) + le16(0) + le16(w) + le16(h) + '\0' + '\x02';
     return gif;
 }
 
@@ -127,7 +127,7 @@ TEST(PictureHeader, CutHeadersAndOtherFilesDeclareNothing) {
     const std::vector<std::pair<std::string, size_t>> headers = {
         {test::encodePng(5, 3, std::vector<Rgba>(15, Rgba{})), 24},
         {bmpOf(7, 2), 26},
-        {gifHeader(9, 9), 35},
+        {gifHeader(9, 9), 36},
         {jpegHeader(9, 9), 98},
     };
     for (const auto& [bytes, needed] : headers)
@@ -152,11 +152,19 @@ TEST(PictureHeader, GifsWhoseFirstImageIsUnreachableOrEmptyAreRefused) {
     // after an empty one the decoder reads the ',' as a block length and runs
     // off the end; after a full one it finds the image.
     const std::string start = "GIF89a" + le16(16) + le16(16) + std::string(3, '\0');
-    const std::string image = "," + le16(0) + le16(0) + le16(16) + le16(16) + '\0';
+    const std::string image = "," + le16(0) + le16(0) + le16(16) + le16(16) + '\0' + '\x02';
     EXPECT_TRUE(
         refused(start + std::string("!\xF9\0", 3) + image + std::string("\x07\x02") + "ab"));
     EXPECT_FALSE(refused(start + std::string("!\xF9\x04\x01\0\0\x05\0", 8) + image));
     EXPECT_TRUE(refused(gifHeader(0, 1))) << "an empty first image";
+    // LZW code sizes the decoder's tables cannot take; 8 is the largest in use.
+    std::string wide_codes = gifHeader(16, 16);
+    wide_codes.back() = '\x65';
+    EXPECT_TRUE(refused(wide_codes));
+    wide_codes.back() = '\x0C';
+    EXPECT_TRUE(refused(wide_codes));
+    wide_codes.back() = '\x08';
+    EXPECT_FALSE(refused(wide_codes));
     EXPECT_TRUE(refused(gifHeader(7, 0)));
     EXPECT_FALSE(refused(gifHeader(16, 16)));
     EXPECT_FALSE(refused("not a picture at all"));
@@ -168,8 +176,14 @@ TEST(PictureHeader, PicturesBeyondTheSurfaceLimitsAreRefused) {
     EXPECT_TRUE(refused(jpegHeader(16385, 1)));
     EXPECT_TRUE(refused(gifHeader(8000, 8000)));
     // The decoder passes over stray bytes before the first image; so does the reader.
-    EXPECT_TRUE(refused("GIF89a" + std::string("\x00\x00WEB", 5) + "RVP8X" + "\x2C" +
-                        std::string(4, '\0') + "\xFF\xFF\xFF\xFF"));
+    const std::string stray = "GIF89a" + std::string("\x00\x00WEB", 5) + "RVP8X";
+    const std::optional<DeclaredSize> behind_stray_bytes =
+        sizeOf(stray + "\x2C" + std::string(4, '\0') + std::string("\xFF\xFF\x01\x00", 4) +
+               std::string("\0\x02", 2));
+    ASSERT_TRUE(behind_stray_bytes);
+    EXPECT_EQ(behind_stray_bytes->width, 65535);
+    EXPECT_TRUE(refused(stray + "\x2C" + std::string(4, '\0') + std::string("\xFF\xFF\x01\x00", 4) +
+                        std::string("\0\x02", 2)));
     EXPECT_TRUE(refused("P6 99999999999999999999 1\n"));
     EXPECT_FALSE(refused(jpegHeader(16384, 2048)));
     EXPECT_FALSE(refused(gifHeader(5000, 5000)));
