@@ -2,6 +2,8 @@
 // without decoding anything.
 #include "graphics/PictureHeader.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
 
 #include "graphics/PictureSurface.h"
@@ -100,30 +102,33 @@ Size jpeg(const Bytes& b) {
     return {};
 }
 
-// Width and height as decimal text after the magic, with blanks and comments.
+// Width and height as decimal text after the magic, read as the decoder reads
+// them: blanks and comments are skipped, then the first byte counts as a digit
+// whatever it is, and the number runs on while digits follow.
 Size pnm(const Bytes& b) {
     if (!b.has(0, 2) || b.data[0] != 'P' || b.data[1] < '1' || b.data[1] > '6') return {};
     size_t at = 2;
     int64_t values[2] = {0, 0};
     for (int64_t& value : values) {
-        for (;;) {
+        uint8_t c = 0;
+        do {
             if (!b.has(at, 1)) return {};
-            const uint8_t c = b.data[at];
+            c = b.data[at++];
             if (c == '#') {
-                while (b.has(at, 1) && b.data[at] != '\n') ++at;
-            } else if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
-                ++at;
-            } else {
-                break;
+                do {
+                    if (!b.has(at, 1)) return {};
+                    c = b.data[at++];
+                } while (c != '\r' && c != '\n');
             }
-        }
-        if (b.data[at] < '0' || b.data[at] > '9') return {};
-        while (b.has(at, 1) && b.data[at] >= '0' && b.data[at] <= '9') {
-            value = value * 10 + (b.data[at++] - '0');
-            if (value > INT32_MAX) value = INT32_MAX; // already far past any limit
-        }
+        } while (std::isspace(c));
+        do {
+            // Far past any limit already; kept from growing further.
+            value = std::clamp<int64_t>(value * 10 + (c - '0'), -INT32_MAX, INT32_MAX);
+            if (!b.has(at, 1)) return {};
+            c = b.data[at++];
+        } while (c >= '0' && c <= '9');
     }
-    return DeclaredSize{values[0], values[1]};
+    return DeclaredSize{std::max<int64_t>(values[0], 0), std::max<int64_t>(values[1], 0)};
 }
 
 Size pcx(const Bytes& b) {

@@ -173,6 +173,11 @@ TEST(PictureHeader, GifsWhoseFirstImageIsUnreachableOrEmptyAreRefused) {
 TEST(PictureHeader, PicturesBeyondTheSurfaceLimitsAreRefused) {
     // The 17 bytes that made the image library fill two gigabytes.
     EXPECT_TRUE(refused("P3 16316\n43161\n255\n"));
+    // The decoder takes the first byte after the blanks as a digit, whatever
+    // it is: 0xD3 counts as 163, so this declares 16316 x 17116.
+    EXPECT_TRUE(refused("P3\xD3"
+                        "16 \n\xDB"
+                        "16\n["));
     EXPECT_TRUE(refused(jpegHeader(16385, 1)));
     EXPECT_TRUE(refused(gifHeader(8000, 8000)));
     // The decoder passes over stray bytes before the first image; so does the reader.
