@@ -104,7 +104,8 @@ Size jpeg(const Bytes& b) {
 
 // Width and height as decimal text after the magic, read as the decoder reads
 // them: blanks and comments are skipped, then the first byte counts as a digit
-// whatever it is, and the number runs on while digits follow.
+// whatever it is, and the number runs on while digits follow, wrapping as the
+// decoder's 32-bit arithmetic does.
 Size pnm(const Bytes& b) {
     if (!b.has(0, 2) || b.data[0] != 'P' || b.data[1] < '1' || b.data[1] > '6') return {};
     size_t at = 2;
@@ -121,14 +122,15 @@ Size pnm(const Bytes& b) {
                 } while (c != '\r' && c != '\n');
             }
         } while (std::isspace(c));
+        uint32_t number = 0;
         do {
-            // Far past any limit already; kept from growing further.
-            value = std::clamp<int64_t>(value * 10 + (c - '0'), -INT32_MAX, INT32_MAX);
+            number = number * 10 + static_cast<uint32_t>(c - '0');
             if (!b.has(at, 1)) return {};
             c = b.data[at++];
         } while (c >= '0' && c <= '9');
+        value = std::max<int64_t>(static_cast<int32_t>(number), 0);
     }
-    return DeclaredSize{std::max<int64_t>(values[0], 0), std::max<int64_t>(values[1], 0)};
+    return DeclaredSize{values[0], values[1]};
 }
 
 Size pcx(const Bytes& b) {

@@ -178,6 +178,9 @@ TEST(PictureHeader, PicturesBeyondTheSurfaceLimitsAreRefused) {
     EXPECT_TRUE(refused("P3\xD3"
                         "16 \n\xDB"
                         "16\n["));
+    // Its 32-bit sums wrap: '!' counts as -15, and the zeros that follow wrap
+    // it round to 50005.
+    EXPECT_TRUE(refused("P34444\v!" + std::string(29, '0') + "50005\n"));
     EXPECT_TRUE(refused(jpegHeader(16385, 1)));
     EXPECT_TRUE(refused(gifHeader(8000, 8000)));
     // The decoder passes over stray bytes before the first image; so does the reader.
