@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "ScreenshotGame.h"
-#include "persist/BitmapFile.h"
 
 namespace velmora {
 namespace {
@@ -24,8 +23,8 @@ using test::ScratchDir;
 using test::screenshotOf;
 using test::shoot;
 
-constexpr uint32_t BG = rgb(0x20, 0x40, 0x80);
-const std::string BG_LINE = "bg #204080,1\n";
+using test::BG;
+using test::BG_LINE;
 
 uint32_t packed(Rgba c) {
     return rgb(c.r, c.g, c.b);
@@ -33,10 +32,9 @@ uint32_t packed(Rgba c) {
 
 // A bitmap file (no alpha channel) of the given pixels, row by row.
 std::string bitmapOf(int width, int height, const std::vector<Rgba>& pixels) {
-    std::vector<uint32_t> argb;
-    for (const Rgba& p : pixels) argb.push_back(0xff000000u | packed(p));
-    const std::vector<uint8_t> bytes = encodeBitmap24(argb.data(), width, height, width);
-    return std::string(bytes.begin(), bytes.end());
+    return test::bitmapOf(width, height, [&](int x, int y) {
+        return packed(pixels[static_cast<size_t>(y) * width + x]);
+    });
 }
 
 TEST(PictureGameTest, AlphaPngBlendsWithTheIntegerArithmetic) {

@@ -12,8 +12,23 @@
 #include "BitmapReader.h"
 #include "PngWriter.h"
 #include "TestSupport.h"
+#include "persist/BitmapFile.h"
 
 namespace velmora::test {
+
+// The background most picture games start from, and the line that sets it.
+constexpr uint32_t BG = rgb(0x20, 0x40, 0x80);
+inline const std::string BG_LINE = "bg #204080,1\n";
+
+// A bitmap file (no alpha channel) of `width` x `height` whose pixel colour
+// `colour(x, y)` gives as 0xRRGGBB.
+template <typename Colour> std::string bitmapOf(int width, int height, Colour colour) {
+    std::vector<uint32_t> argb;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) argb.push_back(0xff000000u | colour(x, y));
+    const std::vector<uint8_t> bytes = encodeBitmap24(argb.data(), width, height, width);
+    return std::string(bytes.begin(), bytes.end());
+}
 
 // A game that runs `start` after an empty define section (plus `define`).
 inline std::string gameScript(const std::string& start, const std::string& define = "") {

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "ScreenshotGame.h"
-#include "persist/BitmapFile.h"
 
 namespace velmora {
 namespace {
@@ -24,9 +23,11 @@ using test::ScratchDir;
 using test::screenshotOf;
 using test::shoot;
 
-constexpr uint32_t BG = rgb(0x20, 0x40, 0x80);
+using test::BG;
+using test::BG_LINE;
+using test::bitmapOf;
+
 constexpr uint32_t WHITE = rgb(255, 255, 255);
-const std::string BG_LINE = "bg #204080,1\n";
 
 // A game with ten global variables that gloval.sav keeps at the end.
 std::string globalGame(const std::string& start, const std::string& define = "") {
@@ -36,15 +37,6 @@ std::string globalGame(const std::string& start, const std::string& define = "")
 // Saves the window as it is, without showing the damage first.
 std::string grab(const std::string& name) {
     return "getscreenshot 640,480\nsavescreenshot \"" + name + "\"\n";
-}
-
-// A bitmap file (no alpha) of `width` x `height` whose pixel colour `colour(x, y)` gives.
-template <typename Colour> std::string bitmapOf(int width, int height, Colour colour) {
-    std::vector<uint32_t> argb;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) argb.push_back(0xff000000u | colour(x, y));
-    const std::vector<uint8_t> bytes = encodeBitmap24(argb.data(), width, height, width);
-    return std::string(bytes.begin(), bytes.end());
 }
 
 // Three 10 x 10 cells side by side: red, green, blue.
