@@ -50,7 +50,7 @@ const EffectSpec& Velmora::resolveEffect() {
 }
 
 int32_t Velmora::workingEffectType(const EffectSpec& effect) const {
-    if (effectcut && ((skip_mode & 2) || input.ctrl_held != 0)) return EFFECT_INSTANT;
+    if (effectcut && ((skip_mode & SKIP_TEXT) || input.ctrl_held != 0)) return EFFECT_INSTANT;
     return effect.type;
 }
 
@@ -103,7 +103,7 @@ bool Velmora::startEffect(const EffectSpec& effect, bool refresh_target, bool us
     effect_progress.elapsed = 0;
     effect_progress.fallback_reported = false;
     int32_t length = effect.duration;
-    if ((skip_mode & 2) || input.ctrl_held != 0) {
+    if ((skip_mode & SKIP_TEXT) || input.ctrl_held != 0) {
         if (effectcut)
             length = 0;
         else if (length <= 10)
@@ -210,7 +210,7 @@ bool Velmora::effectFrame(const EffectSpec& effect, bool clear_after) {
     copyArea(screen.effect_target_surface, screen.compose_surface, effect_progress.area);
     if (type != EFFECT_NONE) screen.showDamage(0, nullptr, clear_after, false, settings);
     if (type == EFFECT_INSTANT) effect_progress.elapsed = 0;
-    skip_mode &= ~2;
+    skip_mode &= ~SKIP_SHOW_REST;
     input.event_mode = 0;
     if (effect_blank != 0 && effect_progress.elapsed != 0) runWait(effect_blank);
     return false;

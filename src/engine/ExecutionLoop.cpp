@@ -53,8 +53,9 @@ void Velmora::executeLabel() {
                 continue;
             }
             // Skipping stops at text that was never read.
-            if (kidokuskip_on && kidokumode && (skip_mode & 1) && !script.lastTokenWasRead())
-                skip_mode &= ~1;
+            if (kidokuskip_on && kidokumode && (skip_mode & SKIP_TEXT) &&
+                !script.lastTokenWasRead())
+                skip_mode &= ~SKIP_TEXT;
             int32_t result = Parseline();
             if (result & (RESULT_DROP_LINE | RESULT_LINE_DONE)) {
                 if (result & RESULT_DROP_LINE) script.advanceLines(1);

@@ -307,9 +307,9 @@ bool Velmora::clickstrWait(const CharacterBytes* character, int32_t length) {
 
 bool Velmora::waitAtClick(const CharacterBytes* character, int32_t length) {
     flushText();
-    skip_mode &= ~2;
+    skip_mode &= ~SKIP_SHOW_REST;
     token_offset += length;
-    const bool skipping = (skip_mode & (1 | 4)) || input.ctrl_held;
+    const bool skipping = (skip_mode & (SKIP_TEXT | SKIP_TO_PAGE_END)) || input.ctrl_held;
     if (skipping && textgosub_label.empty()) {
         input.text_wait_state = 0;
         if (character) drawTextCharacter(*character, story_font, false);
@@ -346,9 +346,9 @@ bool Velmora::waitAtPage(const CharacterBytes* character, int32_t length) {
         ++text.chars_since_wait;
     }
     flushText();
-    skip_mode &= ~2;
+    skip_mode &= ~SKIP_SHOW_REST;
     token_offset += length;
-    if (((skip_mode & 1) || input.ctrl_held) && textgosub_label.empty()) {
+    if (((skip_mode & SKIP_TEXT) || input.ctrl_held) && textgosub_label.empty()) {
         text.chars_since_wait = 0;
         input.text_wait_state = 2;
         input.event_mode = 0;
@@ -404,7 +404,7 @@ void Velmora::showClickCursor() {
 }
 
 void Velmora::endOfText() {
-    if (skip_mode & 2) skip_mode &= ~2;
+    skip_mode &= ~SKIP_SHOW_REST;
     flushText();
     if (!story_font.isLineStart() && !text.line_continues) {
         if (!story_font.reachesLineEnd(0)) text.page_text += '\n';

@@ -43,11 +43,11 @@ int32_t Velmora::btnwaitCommand() {
         }
     }
 
-    const bool skipping = (skip_mode & 1) || input.ctrl_held;
+    const bool skipping = (skip_mode & SKIP_TEXT) || input.ctrl_held;
     if ((text_form || exec_form) && skipping) {
-        setResult(0, input.ctrl_held && !(skip_mode & 1) ? "CTRL" : "SKIP");
+        setResult(0, input.ctrl_held && !(skip_mode & SKIP_TEXT) ? "CTRL" : "SKIP");
     } else {
-        skip_mode &= ~1;
+        skip_mode &= ~SKIP_TEXT;
         flushText();
         int32_t mode = WAIT_BUTTONS;
         int32_t limit = input.btntime_ms;
@@ -66,7 +66,7 @@ int32_t Velmora::btnwaitCommand() {
         }
         input.event_mode = mode | WAIT_ANIMATION;
         runWait(limit);
-        skip_mode &= ~2;
+        skip_mode &= ~SKIP_SHOW_REST;
     }
     input.btn_elapsed = static_cast<int32_t>(SDL_GetTicks() - input.btn_started);
     text.chars_since_wait = 0;

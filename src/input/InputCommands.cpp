@@ -44,7 +44,7 @@ int32_t Velmora::gettimerCommand() {
 
 int32_t Velmora::clickCommand() {
     const bool right_too = script.tokenIs("lrclick");
-    skip_mode &= ~1;
+    skip_mode &= ~SKIP_TEXT;
     input.event_mode = right_too ? MODE_LRCLICK : MODE_CLICK;
     runWait(-1);
     if (right_too) input.getret_value = input.button_result != RESULT_RIGHT_CLICK ? 1 : 0;
@@ -88,13 +88,13 @@ int32_t Velmora::autoclickCommand() {
 }
 
 int32_t Velmora::skipoffCommand() {
-    skip_mode &= ~1;
+    skip_mode &= ~SKIP_TEXT;
     return RESULT_PROCEED;
 }
 
 int32_t Velmora::isskipCommand() {
     script.readInteger();
-    script.setInt(script.last_ref, input.automode ? 2 : skip_mode & 1);
+    script.setInt(script.last_ref, input.automode ? 2 : skip_mode & SKIP_TEXT);
     return RESULT_PROCEED;
 }
 
@@ -158,7 +158,7 @@ int32_t Velmora::keySwitchCommand() {
 }
 
 int32_t Velmora::menuAutomodeCommand() {
-    skip_mode &= ~1;
+    skip_mode &= ~SKIP_TEXT;
     input.automode = true;
     std::printf("menu_automode: change to automode\n");
     return RESULT_PROCEED;

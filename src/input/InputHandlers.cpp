@@ -29,7 +29,7 @@ void Velmora::setResult(int32_t result, const char* text) {
 
 bool Velmora::acceptClick() {
     if (!input.acceptsInput()) return false;
-    if (!input.textWait()) skip_mode |= 2;
+    if (!input.textWait()) skip_mode |= SKIP_SHOW_REST;
     return finishWait();
 }
 
@@ -65,12 +65,12 @@ bool Velmora::onMouseButton(const SDL_MouseButtonEvent& event) {
     input.mouse_x = event.x;
     input.mouse_y = event.y;
     input.is_down = false;
-    if (input.getskipoff && (skip_mode & 1) && input.buttonWait()) {
-        skip_mode &= ~1;
+    if (input.getskipoff && (skip_mode & SKIP_TEXT) && input.buttonWait()) {
+        skip_mode &= ~SKIP_TEXT;
         setResult(-60, "");
         return acceptClick();
     }
-    skip_mode &= ~1;
+    skip_mode &= ~SKIP_TEXT;
 
     const bool text = input.textWait();
     if (event.button == SDL_BUTTON_RIGHT && !pressed &&
@@ -203,12 +203,12 @@ bool Velmora::onKey(const SDL_KeyboardEvent& event) {
     }
     if (!pressed) {
         if (input.edit_state != 0) return false;
-        if (input.getskipoff && (skip_mode & 1) && input.buttonWait()) {
-            skip_mode &= ~1;
+        if (input.getskipoff && (skip_mode & SKIP_TEXT) && input.buttonWait()) {
+            skip_mode &= ~SKIP_TEXT;
             setResult(-60, "");
             return finishWait();
         }
-        skip_mode &= ~1;
+        skip_mode &= ~SKIP_TEXT;
     }
     if (input.shift_held && key == SDLK_q && !in_define_section) endCommand();
     if (((input.trap_mode & TRAP_LEFT) && (isReturnKey(key) || key == SDLK_SPACE)) ||
@@ -249,18 +249,18 @@ bool Velmora::onKey(const SDL_KeyboardEvent& event) {
     }
     if (input.event_mode & WAIT_CLICK) {
         if (key == SDLK_s && !input.automode) {
-            skip_mode |= 1;
+            skip_mode |= SKIP_TEXT;
             std::printf("toggle skip to true\n");
             return finishWait();
         }
         if (key == SDLK_o) {
-            skip_mode ^= 4;
-            const bool on = skip_mode & 4;
+            skip_mode ^= SKIP_TO_PAGE_END;
+            const bool on = skip_mode & SKIP_TO_PAGE_END;
             std::printf("toggle draw one page flag to %s\n", on ? "true" : "false");
             return on && finishWait();
         }
         if (key == SDLK_a && automode_enabled && !input.automode) {
-            skip_mode &= ~1;
+            skip_mode &= ~SKIP_TEXT;
             input.automode = true;
             std::printf("change to automode\n");
             return finishWait();

@@ -19,6 +19,11 @@ constexpr int32_t RESULT_DROP_LINE = 1; // the rest of the line is not executed
 constexpr int32_t RESULT_PROCEED = 2;   // ordinary completion
 constexpr int32_t RESULT_LINE_DONE = 8; // the current line has ended
 
+// Bits of skip_mode.
+constexpr int32_t SKIP_TEXT = 1;        // skip mode: text and click waits pass by themselves
+constexpr int32_t SKIP_SHOW_REST = 2;   // the rest of the current text shows at once
+constexpr int32_t SKIP_TO_PAGE_END = 4; // a click passes on to the end of the page
+
 class CommandInterpreter {
   public:
     // Prints " *** Parse error at label:line [message] ***" and ends the process.
@@ -240,7 +245,7 @@ class CommandInterpreter {
     bool fullscreen = false;       // the window covers the screen
     bool window_requested = false; // command line: never switch to full screen
     int32_t text_speed_index = 1;  // into default_speeds
-    int32_t skip_mode = 0;         // bit 4: a click passes to the end of the page
+    int32_t skip_mode = 0;         // SKIP_ bits
     int32_t automode_time = 1000;
     int32_t env_flag_a = 1; // kept only for envdata, as read
     int32_t env_flag_b = 1;

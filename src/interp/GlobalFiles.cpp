@@ -13,7 +13,6 @@ constexpr const char* GLOBAL_FILE = "gloval.sav";
 constexpr const char* ENVIRONMENT_FILE = "envdata";
 // Shift_JIS name of the font the environment file names when it names none.
 constexpr const char* DEFAULT_FONT_NAME = "\x82\x6c\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4e";
-constexpr int32_t SKIP_TO_PAGE_END = 4; // the skip_mode bit of page-at-a-time clicking
 constexpr int32_t TEXT_SPEED_COUNT = 3;
 constexpr int32_t FULL_VOLUME = 100;
 

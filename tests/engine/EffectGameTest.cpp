@@ -161,6 +161,27 @@ TEST_F(EffectTimingGameTest, AnEffectLastsItsLengthAndEffectsWithoutLengthEndAtO
     EXPECT_GE(v[6], 16);
 }
 
+TEST_F(EffectTimingGameTest, SkippingShortensEffectsAndEffectcutMakesThemInstant) {
+    struct Case {
+        const char* input;
+        const char* define;
+        int32_t at_least, below;
+    };
+    // A 2000 ms effect lasts a tenth of that while skipping, nothing with effectcut.
+    const Case cases[] = {{"idle key s\n", "", 180, 1000},
+                          {"idle keydown lctrl\n", "", 180, 1000},
+                          {"idle key s\n", "effectcut\n", 0, 100}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.input) + c.define);
+        auto run = test::playScripted(
+            game, "click\nresettimer\nbg \"#00ff00\",10,2000\ngettimer %1\n", c.input, c.define);
+        ASSERT_EQ(run.status, 0) << run.err;
+        const int32_t elapsed = test::globalValues(game)[1];
+        EXPECT_GE(elapsed, c.at_least);
+        EXPECT_LT(elapsed, c.below);
+    }
+}
+
 TEST(EffectGameTest, ShakesLeaveTheScreenAsItWas) {
     ScratchDir game;
     writePictures(game);

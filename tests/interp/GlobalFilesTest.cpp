@@ -62,7 +62,7 @@ class GlobalFilesTest : public ::testing::Test {
 TEST_F(GlobalFilesTest, TheEnvironmentFileHoldsTheFourteenFieldsInOrder) {
     engine.fullscreen = true;
     engine.text_speed_index = 2;
-    engine.skip_mode = 4 | 1;
+    engine.skip_mode = SKIP_TO_PAGE_END | SKIP_TEXT;
     engine.default_font_name = "Font";
     engine.env_text = "note";
     engine.voice_volume = 90;
@@ -82,7 +82,7 @@ TEST_F(GlobalFilesTest, AMissingEnvironmentFileLeavesTheDefaults) {
     engine.voice_volume = 5;
     engine.kidokumode = false;
     engine.text_speed_index = 0;
-    engine.skip_mode = 4;
+    engine.skip_mode = SKIP_TO_PAGE_END;
     engine.readEnvironmentFile();
     EXPECT_EQ(engine.voice_volume, 100);
     EXPECT_EQ(engine.se_volume, 100);
@@ -105,7 +105,7 @@ TEST_F(GlobalFilesTest, AHandWrittenEnvironmentFileIsAppliedAndWrittenBackUnchan
     engine.readEnvironmentFile();
     EXPECT_FALSE(engine.fullscreen);
     EXPECT_EQ(engine.text_speed_index, 0);
-    EXPECT_EQ(engine.skip_mode, 4);
+    EXPECT_EQ(engine.skip_mode, SKIP_TO_PAGE_END);
     EXPECT_EQ(engine.default_font_name, "Gothic");
     EXPECT_EQ(engine.voice_volume, 75);
     EXPECT_EQ(engine.se_volume, 100);
