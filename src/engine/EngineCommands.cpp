@@ -39,6 +39,11 @@ void Velmora::resetEngineState() {
     resetExecutionState();
     screen.resetPictures();
     btndef_picture.discard();
+    deleteButtons();
+    buttons.transparent_hits = false;
+    select_list.clear();
+    input.btntime_ms = -1;
+    input.resetButtonSwitches();
     buildBackground();
     resetTextDisplay(false);
     kinsoku.enabled = true;

@@ -155,6 +155,8 @@ int32_t Velmora::cspCommand() {
     } else if (n >= 0 && n < count) {
         remove(slots[n], false);
     }
+    // A sprite taken away takes its buttons with it.
+    if (!rotated && n >= -1 && n < count) buttons.removeSpriteButtons(n);
     return RESULT_PROCEED;
 }
 

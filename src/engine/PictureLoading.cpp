@@ -41,6 +41,7 @@ LayerSettings Velmora::layerSettings() const {
     settings.text_gosub_set = !textgosub_label.empty();
     settings.pen_x = toScreen(story_font.pixelX(true));
     settings.pen_y = toScreen(story_font.pixelY(true));
+    settings.buttons = &buttons;
     return settings;
 }
 

@@ -55,8 +55,8 @@ void Velmora::loadTextPicture(AnimImage& image, FontState* layout) {
     };
     SDL_Rect size{};
     if (image.fit_to_text) {
-        FontState measure = font;
-        renderString(context, image.image_name.c_str(), colourOf(image.cell_index), measure, false,
+        // Measuring moves the copy's pen past the text, as drawing it would.
+        renderString(context, image.image_name.c_str(), colourOf(image.cell_index), font, false,
                      nullptr, &size, nullptr);
     } else {
         // The whole text area: from the first character cell to past the last.

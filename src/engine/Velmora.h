@@ -7,9 +7,11 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "graphics/PictureLoader.h"
 #include "graphics/Screen.h"
+#include "input/ButtonList.h"
 #include "input/InputState.h"
 #include "input/ScriptedInput.h"
 #include "interp/CommandInterpreter.h"
@@ -290,9 +292,60 @@ class Velmora : public CommandInterpreter {
     int32_t btntimeCommand(); // btntime, btntime2, btime
     int32_t getbtntimerCommand();
     int32_t btnwaitCommand(); // btnwait, btnwait2, textbtnwait, selectbtnwait, bexec
-    int32_t btndefCommand();  // btndef, bclear
 
-    AnimImage btndef_picture; // the button picture of btndef, the source of blt
+    // ---- Buttons and choices ----
+    // Decides the button under a screen point and lights it, putting out the
+    // one the pointer left; what changes is shown at once.
+    void hover(int32_t x, int32_t y);
+    // Forgets the hover state and hovers the pointer's place: a wait begins.
+    void refreshButtons();
+    // Frees every button; the place of a lit one is redrawn at the next refresh.
+    void deleteButtons();
+    // Every button in its idle look, as a button wait begins.
+    void resetButtonLooks();
+    // `show_sprite` makes a sprite button's sprite visible even without a control string.
+    void leaveButton(ButtonEntry& button, bool show_sprite = false);
+    void enterButton(ButtonEntry& button);
+    void runButtonControl(const std::string& control, const ButtonEntry& button);
+    // Up (+1) or Down (-1): the next button of the list, with the pointer
+    // moved onto it; false when there are no buttons.
+    bool stepKeyboardButton(int32_t step);
+    // One line per button for the scripted input's look at the button list.
+    std::vector<std::string> describeButtons() const;
+    // Sprite n for a button command; out of range it is reported and null.
+    AnimImage* buttonSprite(const std::string& command, int32_t n);
+    ButtonEntry& addSpriteButton(int32_t n, int32_t number);
+    // A line of text at the layout's pen that lights up under the pointer;
+    // the pen moves to the start of the next line.
+    ButtonEntry& buildChoiceButton(const std::string& text, FontState& font, bool absent);
+    // After a choice argument: true when another follows, past a comma that
+    // ends the line or begins the next one.
+    bool nextChoiceArgument();
+    void readChoices(bool with_labels);
+
+    int32_t btndefCommand(); // btndef, bclear
+    int32_t btnCommand();
+    int32_t spbtnCommand();        // spbtn, existspbtn, cellcheckspbtn, exbtn, cellcheckexbtn
+    int32_t exbtnDefaultCommand(); // exbtn_d, bdef
+    int32_t bspCommand();
+    int32_t transbtnCommand();  // transbtn, btrans
+    int32_t btndownCommand();   // btndown, bdown
+    int32_t setcursorCommand(); // setcursor, abssetcursor
+    int32_t selectCommand();    // select, selgosub, selnum, csel
+    int32_t cselbtnCommand();
+    int32_t cselgotoCommand();
+    int32_t getcselnumCommand();
+    int32_t getcselstrCommand();
+
+    AnimImage btndef_picture; // the button picture of btndef, the source of blt and btn
+    ButtonList buttons;
+    // One choice of the last select or csel.
+    struct Choice {
+        std::string text;
+        std::string label; // without the '*'; empty for selnum
+    };
+    std::vector<Choice> select_list;
+    const char* select_return = nullptr; // the script after the choice arguments
 
     // ---- Story text ----
     // A text line: the name tag, the pretextgosub hook, then every unit of text.

@@ -4,6 +4,7 @@
 
 #include "graphics/PictureSurface.h"
 #include "graphics/RectClip.h"
+#include "input/ButtonList.h"
 
 namespace velmora {
 
@@ -163,6 +164,13 @@ void Screen::compose(SDL_Surface* target, const SDL_Rect* clip, uint32_t flags,
         if (cursor.surface) drawImage(target, cursor, c, settings);
     }
     if (dialog_shown && dialog_image.surface) drawImage(target, dialog_image, c, settings);
+    if (settings.buttons)
+        settings.buttons->forEach([&](const ButtonEntry& button) {
+            const AnimImage* picture = button.state == ButtonState::On    ? button.on_image
+                                       : button.state == ButtonState::Off ? button.off_image
+                                                                          : nullptr;
+            if (picture && picture->surface) drawImage(target, *picture, c, settings);
+        });
 }
 
 void Screen::show(const SDL_Rect& rect, uint32_t flags, const LayerSettings& settings) {

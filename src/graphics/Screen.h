@@ -18,6 +18,8 @@
 
 namespace velmora {
 
+class ButtonList;
+
 // Refresh flags: which optional layers a composition includes.
 constexpr uint32_t REFRESH_PICTURES = 0x01;         // any non-zero set composes the pictures
 constexpr uint32_t REFRESH_SKIP_LOW_SPRITES = 0x02; // leaves out sprites 0-9, bars and numbers
@@ -43,6 +45,7 @@ struct LayerSettings {
     bool story_layout = true; // the story text window (else the menu: the whole screen)
     int32_t pen_x = 0;        // the text pen in screen pixels, for pictures that follow it
     int32_t pen_y = 0;
+    const ButtonList* buttons = nullptr; // drawn over everything else
 };
 
 class Screen {

@@ -27,7 +27,9 @@ int32_t Velmora::getbtntimerCommand() {
 int32_t Velmora::btnwaitCommand() {
     const bool text_form = script.tokenIs("textbtnwait");
     const bool exec_form = script.tokenIs("bexec");
-    if (script.tokenIs("btnwait")) hideTextWindow(false); // btnwait and btnwait2
+    const bool plain_form = script.tokenIs("btnwait"); // btnwait and btnwait2
+    const bool deletes = plain_form && !script.tokenIs("btnwait2");
+    if (plain_form) hideTextWindow(false);
     VarRef result_ref;
     VarRef number_ref;
     bool has_number = false;
@@ -43,12 +45,16 @@ int32_t Velmora::btnwaitCommand() {
         }
     }
 
+    resetButtonLooks();
     const bool skipping = (skip_mode & SKIP_TEXT) || input.ctrl_held;
     if ((text_form || exec_form) && skipping) {
         setResult(0, input.ctrl_held && !(skip_mode & SKIP_TEXT) ? "CTRL" : "SKIP");
     } else {
         skip_mode &= ~SKIP_TEXT;
+        buttons.button_index = 0;
         flushText();
+        input.event_mode = WAIT_BUTTONS;
+        refreshButtons();
         int32_t mode = WAIT_BUTTONS;
         int32_t limit = input.btntime_ms;
         if (limit >= 0 && input.btntime_voice) mode |= WAIT_VOICE;
@@ -79,8 +85,10 @@ int32_t Velmora::btnwaitCommand() {
     } else {
         script.setInt(result_ref, input.button_result);
     }
+    if (deletes && input.button_result > 0) deleteButtons();
     input.event_mode = 0;
     input.resetButtonSwitches();
+    buttons.forEach([](ButtonEntry& button) { button.state = ButtonState::Hidden; });
     return RESULT_PROCEED;
 }
 

@@ -188,7 +188,8 @@ void Velmora::feedScriptedInput() {
     SDL_Event pending;
     if (SDL_PeepEvents(&pending, 1, SDL_PEEKEVENT, SDL_ALLEVENTS) != 0) return;
     scripted_input->act(input.wait_unlimited, input.event_mode, [this] {
-        return ScriptedInput::View{screen.screen_surface, window_title, window_icon_title, {}};
+        return ScriptedInput::View{screen.screen_surface, window_title, window_icon_title,
+                                   describeButtons()};
     });
 }
 

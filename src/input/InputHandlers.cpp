@@ -18,8 +18,7 @@ bool isReturnKey(SDLKey key) {
 } // namespace
 
 int32_t Velmora::buttonUnderMouse() const {
-    // No button list exists yet: every click is a click on no button.
-    return 0;
+    return buttons.current_button;
 }
 
 void Velmora::setResult(int32_t result, const char* text) {
@@ -62,8 +61,8 @@ bool Velmora::onMouseButton(const SDL_MouseButtonEvent& event) {
         (event.button == SDL_BUTTON_LEFT && (input.trap_mode & TRAP_LEFT))) {
         if (fireTrap()) return true;
     }
-    input.mouse_x = event.x;
-    input.mouse_y = event.y;
+    input.mouse_x = event.x * scale_den / scale_num;
+    input.mouse_y = event.y * scale_den / scale_num;
     input.is_down = false;
     if (input.getskipoff && (skip_mode & SKIP_TEXT) && input.buttonWait()) {
         skip_mode &= ~SKIP_TEXT;
@@ -96,13 +95,13 @@ bool Velmora::onMouseButton(const SDL_MouseButtonEvent& event) {
 }
 
 bool Velmora::onMouseMotion(const SDL_MouseMotionEvent& event) {
-    input.mouse_x = event.x;
-    input.mouse_y = event.y;
+    input.mouse_x = event.x * scale_den / scale_num;
+    input.mouse_y = event.y * scale_den / scale_num;
     if (!input.buttonWait()) return false;
+    hover(input.mouse_x, input.mouse_y);
     const int32_t button = buttonUnderMouse();
     if (button <= 0 || button < input.mouseover_min || button > input.mouseover_max) return false;
-    input.button_result = button;
-    return true;
+    return chooseButtonUnderMouse("");
 }
 
 bool Velmora::onModifierDown(const SDL_KeyboardEvent& event) {
@@ -153,8 +152,13 @@ int32_t Velmora::keyResult(SDLKey key, const char*& text) {
             return text_wait ? 0 : RESULT_WHEEL_DOWN;
         return 0;
     }
-    // Up and Down step through the buttons; there is nothing to step through
-    // without buttons.
+    // Up and Down step through the buttons, moving the pointer; they end nothing.
+    if (button_wait) {
+        if ((key == SDLK_UP && !input.getcursor) || key == SDLK_k || key == SDLK_p)
+            return stepKeyboardButton(1), 0;
+        if ((key == SDLK_DOWN && !input.getcursor) || key == SDLK_j || key == SDLK_n)
+            return stepKeyboardButton(-1), 0;
+    }
     if (key == SDLK_PAGEUP && input.getpageup) return text = "PAGEUP", -12;
     if (key == SDLK_PAGEDOWN && input.getpagedown) return text = "PAGEDOWN", -13;
     if (isReturnKey(key) && input.getenter) return -19;

@@ -23,6 +23,7 @@ constexpr int32_t WAIT_ACCEPTS_INPUT = WAIT_BUTTONS | WAIT_CLICK;
 constexpr int32_t MODE_TIMED = WAIT_ANIMATION;              // wait, waittimer
 constexpr int32_t MODE_CLICK = WAIT_ANIMATION | WAIT_CLICK; // delay, click
 constexpr int32_t MODE_LRCLICK = MODE_CLICK | WAIT_RIGHT_CLICK;
+constexpr int32_t MODE_SELECT = WAIT_TEXT | WAIT_ANIMATION | WAIT_BUTTONS; // the select family
 
 // The user events that carry notices from timers and audio callbacks.
 constexpr uint8_t EVENT_WAIT_TIMER = SDL_USEREVENT;           // 24
