@@ -1,0 +1,139 @@
+// Choices and buttons in whole games played by scripted input: choosing with
+// the mouse and the keyboard, the script's own choice screen, picture and
+// sprite buttons, and what the player sees while hovering.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "engine/ScreenshotGame.h"
+
+namespace velmora {
+namespace {
+
+using test::RunResult;
+using test::ScratchDir;
+
+// Choices sit at y 20, 44 and 68 of this window, from x 10.
+const std::string WINDOW = "setwindow 10,20,5,4,20,20,2,4,0,0,0,\"#808080\",0,0,319,239\n";
+
+class ChoiceGameTest : public ::testing::Test {
+  protected:
+    RunResult play(const std::string& start, const std::string& input_lines) {
+        return test::playScripted(game, start, input_lines);
+    }
+    std::vector<int32_t> variables() const { return test::globalValues(game); }
+
+    ScratchDir game;
+};
+
+TEST_F(ChoiceGameTest, ChoicesAreTakenByMouseAndKeyboardAndGoWhereTheyLead) {
+    const std::string start = WINDOW + "selnum %1,\"Apple\",\"Banana\",\"Cherry\"\n"
+                                       "movemousecursor 300,200\n"
+                                       "selnum %2,\"Apple\",\"Banana\",\"Cherry\"\n"
+                                       // The list goes on past a comma at the end of a
+                                       // line or at the start of the next one.
+                                       "selgosub \"A\",*a,\n  \"B\",*b\n  ,\"C\",*c\n"
+                                       "mov %4,%3+10\n"
+                                       // A button left from before is no choice.
+                                       "btn 9,0,0,640,480,0,0\n"
+                                       "select \"X\",*x,\"Y\",*y\nend\n"
+                                       "*x\nmov %5,1\nend\n*y\nmov %5,2\nend\n"
+                                       "*a\nmov %3,1\nreturn\n*b\nmov %3,2\nreturn\n"
+                                       "*c\nmov %3,3\nreturn\n";
+    RunResult run = play(start, "idle click 15 50\n"
+                                "idle key up\nidle key return\n"
+                                // A right click asks for the menu; the choice goes on.
+                                "idle rclick 15 74\nidle click 15 74\n"
+                                "idle click 300 300\nidle click 15 50\n");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<int32_t> v = variables();
+    EXPECT_EQ(v[1], 1);  // Banana, clicked
+    EXPECT_EQ(v[2], 2);  // Up takes the newest choice first
+    EXPECT_EQ(v[3], 3);  // the subroutine of C ran...
+    EXPECT_EQ(v[4], 13); // ...and returned after the choices
+    EXPECT_EQ(v[5], 2);  // the click on the old button was passed over
+    EXPECT_EQ(run.err.find("exhausted"), std::string::npos) << run.err;
+}
+
+TEST_F(ChoiceGameTest, TheScriptsOwnChoiceScreenReadsAndFollowsTheChoices) {
+    RunResult run = play("csel \"Alpha\",*la,\"Beta\",*lb\nmov %9,1\nend\n"
+                         "*customsel\ngetcselnum %1\ngetcselstr $2,1\n"
+                         "if $2==\"Beta\" mov %2,1\nmov $2,\"\"\n"
+                         "cselbtn 1,5,100,300\nbtnwait %3\ncselgoto 1\n"
+                         "*la\nmov %4,1\nend\n*lb\nmov %4,2\nend\n",
+                         "idle click 110 310\n");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<int32_t> v = variables();
+    EXPECT_EQ(v[1], 2);
+    EXPECT_EQ(v[2], 1);
+    EXPECT_EQ(v[3], 5); // the text button of cselbtn
+    EXPECT_EQ(v[4], 2);
+    EXPECT_EQ(v[9], 0); // the line after csel never runs
+}
+
+TEST_F(ChoiceGameTest, MalformedChoicesStopTheGame) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"select \"A\" *a\n", "select: missing comma."},
+        {"select \"A\",,*a\n", "select: double comma."},
+        {"csel \"A\",*a,\"B\",*b\n*customsel\ncselgoto 3\n", "cselgoto: no select link"},
+    };
+    for (const auto& [start, message] : cases) {
+        RunResult run = play(start, "");
+        EXPECT_EQ(run.status, 255) << start;
+        EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+    }
+}
+
+TEST_F(ChoiceGameTest, ButtonsReportTheirNumbersAndGoAfterTheWait) {
+    game.write("pic.bmp", test::bitmapOf(200, 100, [](int x, int y) { return x << 16 | y << 8; }));
+    game.write("btn.bmp", test::bitmapOf(40, 20, [](int, int) { return 0xff0000; }));
+    RunResult run = play("btndef \"pic.bmp\"\n"
+                         "btn 1,100,100,50,50,0,0\nbtn 2,120,120,50,50,50,0\nbtnwait %1\n"
+                         "btntime 300\nbtnwait %2\nbclear\n"
+                         "lsp 5,\"btn.bmp\",300,300\nspbtn 5,7\ngetmouseover 1,10\nbtnwait %3\n"
+                         "spbtn 1000,1\ncsp 5\nbtnwait %4\n",
+                         "idle click 130 130\nidle move 305 305\nidle key down\nidle click 3 3\n");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<int32_t> v = variables();
+    EXPECT_EQ(v[1], 2);  // the newest of two overlapping buttons
+    EXPECT_EQ(v[2], -2); // nothing left to click: the time-out
+    EXPECT_EQ(v[3], 7);  // moving onto the sprite ended the wait
+    EXPECT_EQ(v[4], 0);  // csp took the sprite's button away; Down found none
+    EXPECT_NE(run.err.find("spbtn: sprite 1000 is out of range"), std::string::npos) << run.err;
+}
+
+TEST_F(ChoiceGameTest, HoverLightsTheChoiceAndThePictureButtonUnderThePointer) {
+    game.write("pic.bmp", test::bitmapOf(200, 100, [](int x, int y) { return x << 16 | y << 8; }));
+    RunResult run = play(WINDOW + "bg white,1\nbtndef \"pic.bmp\"\nbtn 1,400,300,50,50,10,20\n"
+                                  "btnwait %1\nselnum %2,\"Apple\",\"Banana\"\n",
+                         "idle move 410 310\nidle shot lit.bmp\nidle move 600 10\n"
+                         "idle shot unlit.bmp\nidle click 600 10\n"
+                         "idle move 15 50\nidle shot choice.bmp\nidle click 15 50\n");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(variables()[1], 0);
+    EXPECT_EQ(variables()[2], 1);
+    auto lit = test::screenshotOf(game, "lit.bmp");
+    auto unlit = test::screenshotOf(game, "unlit.bmp");
+    auto choice = test::screenshotOf(game, "choice.bmp");
+    ASSERT_TRUE(lit && unlit && choice);
+    // The lit button shows its rectangle of the button picture.
+    test::expectRegion(*lit, 400, 300, 450, 350,
+                       [](int x, int y) { return test::rgb(x - 400 + 10, y - 300 + 20, 0); });
+    test::expectRegion(*unlit, 400, 300, 450, 350,
+                       [](int, int) { return test::rgb(255, 255, 255); });
+    // The brightest text of each line: the hover colour under the pointer,
+    // the idle colour elsewhere.
+    const auto brightest = [&](int y0) {
+        uint32_t top = 0;
+        for (int y = y0; y < y0 + 20; ++y)
+            for (int x = 10; x < 80; ++x) top = std::max(top, choice->at(x, y) & 0xff);
+        return top;
+    };
+    EXPECT_EQ(brightest(20), 170u);
+    EXPECT_EQ(brightest(44), 255u);
+}
+
+} // namespace
+} // namespace velmora
