@@ -1,6 +1,7 @@
-// Choices and buttons in whole games played by scripted input: choosing with
-// the mouse and the keyboard, the script's own choice screen, picture and
-// sprite buttons, and what the player sees while hovering.
+// Choices, buttons and click-wait cursors in whole games played by scripted
+// input: choosing with the mouse and the keyboard, the script's own choice
+// screen, picture and sprite buttons, what the player sees while hovering,
+// and the cursors at click and page waits.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -133,6 +134,30 @@ TEST_F(ChoiceGameTest, HoverLightsTheChoiceAndThePictureButtonUnderThePointer) {
     };
     EXPECT_EQ(brightest(20), 170u);
     EXPECT_EQ(brightest(44), 255u);
+}
+
+TEST_F(ChoiceGameTest, ClickAndPageWaitsShowTheirCursors) {
+    // Three 8 x 8 cells; the top-left pixel's colour is the transparent one.
+    const std::string cursor = test::bitmapOf(24, 8, [](int x, int y) {
+        return x % 8 == 0 && y == 0 ? 0xff00ff : x < 8 ? 0xff0000 : 0x00ff00;
+    });
+    game.write("cursor0.bmp", cursor);
+    game.write("cur.bmp", cursor);
+    RunResult run = play(WINDOW + "bg white,1\nabssetcursor 1,\":l/3,160,2;cur.bmp\",500,400\n"
+                                  "setcursor 2,\"cur.bmp\",0,0\n\x82\xa0@\x82\xa2\\\nclick\n",
+                         "idle shot click.bmp\nidle click\nidle shot page.bmp\nidle click\n"
+                         "idle shot after.bmp\nidle click\n");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("setcursor: cursor 2 is out of range"), std::string::npos) << run.err;
+    auto click = test::screenshotOf(game, "click.bmp");
+    auto page = test::screenshotOf(game, "page.bmp");
+    auto after = test::screenshotOf(game, "after.bmp");
+    ASSERT_TRUE(click && page && after);
+    const auto red = [](int, int) { return test::rgb(255, 0, 0); };
+    // Cursor 0 follows the text: just after the first character, at (32, 20).
+    test::expectRegion(*click, 33, 21, 40, 28, red);
+    test::expectRegion(*page, 501, 401, 508, 408, red);
+    EXPECT_EQ(after->at(504, 404), test::rgb(255, 255, 255)); // taken away after the wait
 }
 
 } // namespace
