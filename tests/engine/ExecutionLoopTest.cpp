@@ -257,11 +257,21 @@ TEST_F(ExecutionLoopTest, DemoGameRunsToItsEnd) {
     EXPECT_EQ(result.status, 0);
     // The last scene leaves through the breakup effect, which names its DLL.
     EXPECT_EQ(result.out, VERSION_LINE + startupLines() + "dll effect: Got dll 'breakup.dll'\n");
-    // Seven waits, each ended by one click, and the game ends at its `end`.
+    // Nine text waits and two choices, each ended by one click, and the game
+    // ends at its `end`.
     std::string clicks;
-    for (int line : {5, 7, 8, 10, 11, 13, 15})
-        clicks += "[input] line " + std::to_string(line) + " mode=0x12c\n";
+    for (int line : {5, 7, 8, 10, 11, 14, 15, 16, 17, 19, 21})
+        clicks += "[input] line " + std::to_string(line) +
+                  (line == 14 || line == 16 ? " mode=0x122\n" : " mode=0x12c\n");
     EXPECT_EQ(result.err, clicks);
+    // The lighthouse way turns the scene blue; the boats way lights a second lantern.
+    std::optional<test::Bitmap> lighthouse =
+        test::readBitmap24(game.read("screenshots/lighthouse.bmp"));
+    ASSERT_TRUE(lighthouse);
+    for (uint32_t pixel : lighthouse->pixels)
+        ASSERT_TRUE((pixel >> 16 & 0xff) <= (pixel >> 8 & 0xff) &&
+                    (pixel >> 8 & 0xff) <= (pixel & 0xff));
+    EXPECT_TRUE(test::readBitmap24(game.read("screenshots/boats.bmp")));
 
     std::optional<Picture> harbour = loadPicture(game.path() / "harbour.png");
     std::optional<Picture> mira = loadPicture(game.path() / "mira.png");
