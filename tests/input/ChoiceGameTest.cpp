@@ -108,10 +108,17 @@ TEST_F(ChoiceGameTest, ButtonsReportTheirNumbersAndGoAfterTheWait) {
 TEST_F(ChoiceGameTest, HoverLightsTheChoiceAndThePictureButtonUnderThePointer) {
     game.write("pic.bmp", test::bitmapOf(200, 100, [](int x, int y) { return x << 16 | y << 8; }));
     RunResult run = play(WINDOW + "bg white,1\nbtndef \"pic.bmp\"\nbtn 1,400,300,50,50,10,20\n"
-                                  "btnwait %1\nselnum %2,\"Apple\",\"Banana\"\n",
+                                  "btnwait %1\nselnum %2,\"Apple\",\"Banana\"\n"
+                                  // A two-cell sprite button whose control string
+                                  // shows sprite 6; the default string hides it.
+                                  "lsp 5,\":c/2,0,3;>40,20,#ff0000#00ff00\",300,300\n"
+                                  "lsph 6,\":c;>10,10,#0000ff\",500,50\n"
+                                  "exbtn_d \"C6\"\nexbtn 5,2,\"P6\"\nbtnwait %3\n",
                          "idle move 410 310\nidle shot lit.bmp\nidle move 600 10\n"
                          "idle shot unlit.bmp\nidle click 600 10\n"
-                         "idle move 15 50\nidle shot choice.bmp\nidle click 15 50\n");
+                         "idle move 15 50\nidle shot choice.bmp\nidle click 15 50\n"
+                         "idle move 305 305\nidle shot over.bmp\nidle move 600 10\n"
+                         "idle shot left.bmp\nidle click 600 10\n");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(variables()[1], 0);
     EXPECT_EQ(variables()[2], 1);
@@ -134,6 +141,14 @@ TEST_F(ChoiceGameTest, HoverLightsTheChoiceAndThePictureButtonUnderThePointer) {
     };
     EXPECT_EQ(brightest(20), 170u);
     EXPECT_EQ(brightest(44), 255u);
+
+    auto over = test::screenshotOf(game, "over.bmp");
+    auto left = test::screenshotOf(game, "left.bmp");
+    ASSERT_TRUE(over && left);
+    EXPECT_EQ(over->at(305, 305), test::rgb(0, 255, 0)); // the second cell
+    EXPECT_EQ(over->at(505, 55), test::rgb(0, 0, 255));
+    EXPECT_EQ(left->at(305, 305), test::rgb(255, 0, 0));
+    EXPECT_EQ(left->at(505, 55), test::rgb(255, 255, 255));
 }
 
 TEST_F(ChoiceGameTest, ClickAndPageWaitsShowTheirCursors) {
