@@ -16,19 +16,6 @@ RgbColour toRgbColour(const Rgb& c) {
     return RgbColour{c[0], c[1], c[2]};
 }
 
-// The part of a picture's description that decides what its pixels are;
-// the load cache compares these.
-ImageTag loadKey(const AnimImage& image) {
-    ImageTag tag;
-    tag.transparency_mode = image.transparency_mode;
-    tag.key_colour = {image.key_colour.r, image.key_colour.g, image.key_colour.b};
-    tag.palette_index = image.palette_index;
-    tag.cell_count = image.cell_count;
-    tag.image_name = image.image_name;
-    if (!image.mask_name.empty()) tag.mask_name = image.mask_name;
-    return tag;
-}
-
 } // namespace
 
 LayerSettings Velmora::layerSettings() const {
@@ -98,13 +85,13 @@ void Velmora::parseTaggedImage(AnimImage& image) {
 
 void Velmora::loadPicture(AnimImage& image) {
     const bool text = image.transparency_mode == TransparencyMode::Text;
-    if (!text && !image.image_name.empty() && image.image_name == image.loaded_image_name &&
-        image.mask_name == image.loaded_mask_name)
-        return;
+    // Re-issuing a picture's tagged string costs nothing; any change to what
+    // decides the pixels (file, mask, transparency, cells) reads the files again.
+    const PixelSource wanted = image.pixelSource();
+    if (!text && !wanted.image_name.empty() && wanted == image.loaded_source) return;
     image.freeImage(true);
     image.absolute_position = true;
-    image.loaded_image_name = image.image_name;
-    image.loaded_mask_name = image.mask_name;
+    image.loaded_source = wanted;
     if (image.image_name.empty()) return;
     if (text) {
         loadTextPicture(image, nullptr);
@@ -112,7 +99,7 @@ void Velmora::loadPicture(AnimImage& image) {
     }
 
     picture_loader->setReader(*script.reader);
-    LoadedPicture picture = picture_loader->load(loadKey(image));
+    LoadedPicture picture = picture_loader->loadImageSurface(image.image_name);
     if (!picture.surface) return;
     LoadedPicture mask;
     if (image.transparency_mode == TransparencyMode::MaskImage && !image.mask_name.empty())

@@ -126,7 +126,7 @@ int32_t Velmora::strspCommand() {
     layout.clearPosition();
     openFace(layout, font_path, scale_num, scale_den);
     sprite.freeImage(true);
-    sprite.loaded_image_name = sprite.image_name;
+    sprite.loaded_source = sprite.pixelSource();
     loadTextPicture(sprite, &layout);
     if (sprite.visible) screen.damage.add(sprite.screen_rect);
     return RESULT_PROCEED;

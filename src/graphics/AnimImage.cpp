@@ -23,11 +23,13 @@ void AnimImage::releaseSurface() {
 }
 
 void AnimImage::freeImage(bool forget_names) {
-    if (forget_names) {
-        loaded_image_name.clear();
-        loaded_mask_name.clear();
-    }
+    if (forget_names) loaded_source = PixelSource{};
     releaseSurface();
+}
+
+PixelSource AnimImage::pixelSource() const {
+    return PixelSource{image_name, mask_name,     transparency_mode,
+                       key_colour, palette_index, cell_count};
 }
 
 int AnimImage::resetCells() {

@@ -25,6 +25,21 @@ struct RgbColour {
     uint8_t r = 0;
     uint8_t g = 0;
     uint8_t b = 0;
+    bool operator==(const RgbColour&) const = default;
+};
+
+// Everything in a picture's description that decides its loaded pixels: the
+// files, how their transparency is built and how they split into cells. A
+// picture whose description still gives the source it was loaded from is
+// not read again.
+struct PixelSource {
+    std::string image_name; // empty: nothing was loaded
+    std::string mask_name;
+    TransparencyMode transparency_mode = TransparencyMode::TopLeftKey;
+    RgbColour key_colour;      // the ColourKey mode's transparent colour
+    int32_t palette_index = 0; // the Palette mode's transparent index
+    int32_t cell_count = 0;
+    bool operator==(const PixelSource&) const = default;
 };
 
 // The surface format code the engine passes everywhere: 32-bit ARGB.
@@ -46,6 +61,8 @@ class AnimImage {
     int resetCells();
     void discard();
     void restoreDefaults();
+    // The source the current description asks for.
+    PixelSource pixelSource() const;
 
     void advanceTime(int32_t ms);
     // Moves to the next cell when the current one has run out; true when the
@@ -104,8 +121,7 @@ class AnimImage {
     bool affine = false;
     int32_t alpha = -1;
     std::string tag_string;
-    std::string loaded_image_name;
-    std::string loaded_mask_name;
+    PixelSource loaded_source; // what the surface was loaded from
     SDL_Surface* surface = nullptr;
     int32_t scale_x = 0;
     int32_t scale_y = 0;

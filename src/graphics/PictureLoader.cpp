@@ -3,7 +3,6 @@
 #include <SDL_image.h>
 
 #include <cstdio>
-#include <cstring>
 #include <new>
 #include <optional>
 
@@ -36,21 +35,6 @@ bool hasJpegExtension(const std::string& name) {
     if (dot == std::string::npos) return false;
     const std::string extension = name.substr(dot + 1);
     return extension == "JPG" || extension == "jpg";
-}
-
-// A pixel-for-pixel copy of a 32-bit ARGB surface.
-SDL_Surface* duplicate(SDL_Surface* source) {
-    SDL_Surface* copy = createSurface32(source->w, source->h, 2);
-    if (!copy) return nullptr;
-    SurfaceLock from(source);
-    SurfaceLock to(copy);
-    if (!from.locked() || !to.locked()) {
-        SDL_FreeSurface(copy);
-        return nullptr;
-    }
-    for (int y = 0; y < source->h; ++y)
-        std::memcpy(pixelRow(copy, y), pixelRow(source, y), static_cast<size_t>(source->w) * 4);
-    return copy;
 }
 
 void makeOpaque(SDL_Surface* surface) {
@@ -91,50 +75,6 @@ SDL_Surface* toEngineFormat(SDL_Surface* decoded) {
 }
 
 PictureLoader::PictureLoader(BaseReader& reader) : reader(&reader) {}
-
-void PictureLoader::setReader(BaseReader& other) {
-    if (reader == &other) return;
-    reader = &other;
-    clearCache();
-}
-
-PictureLoader::~PictureLoader() {
-    clearCache();
-}
-
-void PictureLoader::clearCache() {
-    for (CacheEntry& entry : cache) SDL_FreeSurface(entry.picture.surface);
-    cache.clear();
-}
-
-LoadedPicture PictureLoader::load(const ImageTag& tag) {
-    if (!tag.image_name) return {};
-    for (size_t i = 0; i < cache.size(); ++i) {
-        if (!isSameLoad(cache[i].tag, tag)) continue;
-        LoadedPicture copy = cache[i].picture;
-        copy.surface = duplicate(copy.surface);
-        if (!copy.surface) break;
-        // Move the entry to the front: it is now the most recently used.
-        CacheEntry entry = std::move(cache[i]);
-        cache.erase(cache.begin() + static_cast<std::ptrdiff_t>(i));
-        cache.insert(cache.begin(), std::move(entry));
-        return copy;
-    }
-    LoadedPicture picture = loadImageSurface(*tag.image_name);
-    if (picture.surface) remember(tag, picture);
-    return picture;
-}
-
-void PictureLoader::remember(const ImageTag& tag, const LoadedPicture& picture) {
-    LoadedPicture kept = picture;
-    kept.surface = duplicate(picture.surface);
-    if (!kept.surface) return;
-    if (cache.size() == CACHE_CAPACITY) {
-        SDL_FreeSurface(cache.back().picture.surface);
-        cache.pop_back();
-    }
-    cache.insert(cache.begin(), CacheEntry{tag, kept});
-}
 
 uint8_t* PictureLoader::bufferFor(size_t size, std::unique_ptr<uint8_t[]>& one_off) {
     load_count += 1;

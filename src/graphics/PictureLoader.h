@@ -1,7 +1,7 @@
 // Reading picture files through the resource reader: the bytes are decoded by
 // the image library from memory and turned into the engine's 32-bit ARGB
-// surfaces. A few recent pictures are kept so that naming one again with the
-// same tag does not read or decode its file again.
+// surfaces. Nothing decoded is kept: a file the game or the player changed is
+// read as it is now, and each picture object skips reloads itself.
 #pragma once
 
 #include <SDL.h>
@@ -12,10 +12,8 @@
 #include <memory>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "archive/BaseReader.h"
-#include "graphics/TaggedString.h"
 
 namespace velmora {
 
@@ -35,44 +33,28 @@ SDL_Surface* toEngineFormat(SDL_Surface* decoded);
 
 class PictureLoader {
   public:
-    // Pictures this many loads back are forgotten.
-    static constexpr size_t CACHE_CAPACITY = 4;
-
     explicit PictureLoader(BaseReader& reader);
-    // Reads through another reader from now on; the cache is dropped, since
-    // a name may stand for another file there.
-    void setReader(BaseReader& other);
-    ~PictureLoader();
+    // Reads through another reader from now on.
+    void setReader(BaseReader& other) { reader = &other; }
     PictureLoader(const PictureLoader&) = delete;
     PictureLoader& operator=(const PictureLoader&) = delete;
 
-    // The picture that `tag.image_name` names, as a new surface; a picture
-    // loaded recently under an equal tag is copied instead of read again.
-    LoadedPicture load(const ImageTag& tag);
-    // The named picture, bypassing the cache: a stripe picture for a name
+    // The named picture as a new surface: a stripe picture for a name
     // beginning with '>', otherwise the decoded file.
     LoadedPicture loadImageSurface(const std::string& name);
-    // Reads and decodes the named file, bypassing the cache.
+    // Reads and decodes the named file.
     LoadedPicture readImageFile(const std::string& name);
 
     // Called with the name of every file read; empty turns the log off.
     void setFileLog(std::function<void(const std::string&)> hook) { file_log = std::move(hook); }
-    void clearCache();
 
   private:
-    struct CacheEntry {
-        ImageTag tag;
-        LoadedPicture picture;
-    };
-
     // The buffer for a file of `size` bytes: the shared one when it is large
     // enough, else a one-off buffer held by `one_off`. Null when memory runs out.
     uint8_t* bufferFor(size_t size, std::unique_ptr<uint8_t[]>& one_off);
-    void remember(const ImageTag& tag, const LoadedPicture& picture);
 
-    BaseReader* reader;
-    std::function<void(const std::string&)> file_log;
-    std::vector<CacheEntry> cache; // most recently used first
+    BaseReader* reader;                               // where every file is read from
+    std::function<void(const std::string&)> file_log; // told each name read; may be empty
 
     // The shared read buffer follows 1.2 times the running average file size;
     // the count starts at 10 so that early files weigh as much as ten empty ones.

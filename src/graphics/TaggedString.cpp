@@ -251,11 +251,4 @@ ImageTag parseTaggedString(std::string_view text, const TagParseOptions& options
     return tag;
 }
 
-bool isSameLoad(const ImageTag& loaded, const ImageTag& wanted) {
-    return loaded.image_name && wanted.image_name && *loaded.image_name == *wanted.image_name &&
-           loaded.mask_name == wanted.mask_name &&
-           loaded.transparency_mode == wanted.transparency_mode &&
-           loaded.key_colour == wanted.key_colour && loaded.cell_count == wanted.cell_count;
-}
-
 } // namespace velmora

@@ -42,6 +42,7 @@ struct ImageTag {
     std::optional<std::string> image_name; // file name, or the text of a text picture
     std::optional<std::string> mask_name;
     Error error = Error::None;
+    bool operator==(const ImageTag&) const = default;
 };
 
 // The largest cell count accepted: no surface is wider than 65535 pixels, so
@@ -65,9 +66,5 @@ ImageTag parseTaggedString(std::string_view text, const TagParseOptions& options
 
 // Reads '#' and six hexadecimal digits at the start of text.
 std::optional<Rgb> parseHexColour(std::string_view text);
-
-// True when a picture loaded for `loaded` already shows `wanted`: same name,
-// mode, key colour, cell count and mask.
-bool isSameLoad(const ImageTag& loaded, const ImageTag& wanted);
 
 } // namespace velmora

@@ -100,7 +100,7 @@ class PictureEngineTest : public testing::Test {
     std::string errors;
 };
 
-TEST_F(PictureEngineTest, APictureIsReadAgainOnlyForAnotherTagOrMask) {
+TEST_F(PictureEngineTest, ASpriteReadsItsPictureAgainOnlyForAnotherTagOrMask) {
     dir.write(
         "a.png",
         encodePng(
@@ -122,22 +122,22 @@ TEST_F(PictureEngineTest, APictureIsReadAgainOnlyForAnotherTagOrMask) {
     EXPECT_EQ(engine->screen.sprites[1].screen_rect.x, 10);
     ASSERT_NE(engine->screen.sprites[1].surface, nullptr);
 
-    // Another sprite naming the same picture with the same tag gets a copy.
+    // Another sprite naming the same picture reads the file as it is now.
     runTo("shared");
-    EXPECT_EQ(reads("a.png"), 1);
+    EXPECT_EQ(reads("a.png"), 2);
     ASSERT_NE(engine->screen.sprites[2].surface, nullptr);
     EXPECT_NE(engine->screen.sprites[2].surface, engine->screen.sprites[1].surface);
 
     runTo("keyed");
-    EXPECT_EQ(reads("a.png"), 2);
+    EXPECT_EQ(reads("a.png"), 3);
 
     runTo("masked");
-    EXPECT_EQ(reads("a.png"), 3);
+    EXPECT_EQ(reads("a.png"), 4);
     EXPECT_EQ(reads("m1.png"), 1);
     EXPECT_EQ(engine->screen.sprites[4].screen_rect.x, 50);
 
     runTo("remasked");
-    EXPECT_EQ(reads("a.png"), 4);
+    EXPECT_EQ(reads("a.png"), 5);
     EXPECT_EQ(reads("m1.png"), 1);
     EXPECT_EQ(reads("m2.png"), 1);
     EXPECT_EQ(errors, "");

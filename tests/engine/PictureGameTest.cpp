@@ -289,6 +289,58 @@ TEST(PictureGameTest, BrokenPictureFilesAreReportedAndSkipped) {
     });
 }
 
+TEST(PictureGameTest, PictureFileWrittenByTheGameIsReadAgain) {
+    ScratchDir game;
+    game.write("thumb.bmp", test::bitmapOf(8, 8, [](int, int) { return 0xff0000u; }));
+    // Sprite 0 reads the red thumbnail; the game then overwrites the file with
+    // a shot of a green screen and shows the file again as sprite 1.
+    auto run = playGame(game, gameScript("lsp 0,\":c;thumb.bmp\",300,200\nvsp 0,0\n"
+                                         "bg #00ff00,1\n" +
+                                         shoot("thumb.bmp", 8, 8) + BG_LINE +
+                                         "lsp 1,\":c;thumb.bmp\",100,100\n" + shoot("shot.bmp")));
+    ASSERT_EQ(run.status, 0) << run.err;
+    auto shot = screenshotOf(game, "shot.bmp");
+    ASSERT_TRUE(shot);
+    expectRegion(*shot, 96, 96, 112, 112, [](int x, int y) {
+        return x >= 100 && x < 108 && y >= 100 && y < 108 ? rgb(0, 255, 0) : BG;
+    });
+}
+
+TEST(PictureGameTest, SpriteRetaggedWithTheSameFileIsDecodedAgain) {
+    ScratchDir game;
+    const Rgba red{255, 0, 0}, blue{0, 0, 255}, green{0, 255, 0};
+    game.write("t.bmp", bitmapOf(4, 1, {red, blue, blue, green}));
+    const uint32_t r = packed(red), b = packed(blue), g = packed(green);
+    // Each sprite is shown with one tag and then again with another tag on
+    // the same file; the second tag alone must decide the pixels.
+    struct Case {
+        const char* first;
+        const char* second;
+        std::vector<uint32_t> row; // the five pixels from the sprite's left edge
+    };
+    const std::vector<Case> cases{
+        {":c;t.bmp", ":l;t.bmp", {BG, b, b, g, BG}},              // top-left pixel keyed out
+        {":#ff0000;t.bmp", ":#0000ff;t.bmp", {r, BG, BG, g, BG}}, // another key colour
+        {":c/2,100,3;t.bmp", ":c;t.bmp", {r, b, b, g, BG}},       // one cell, not two
+    };
+    std::string script = BG_LINE;
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const std::string place = "," + std::to_string(10 + 10 * i) + "\n";
+        script += "lsp " + std::to_string(i) + ",\"" + cases[i].first + "\",10" + place;
+        script += "print 1\n";
+        script += "lsp " + std::to_string(i) + ",\"" + cases[i].second + "\",10" + place;
+    }
+    auto run = playGame(game, gameScript(script + shoot("shot.bmp")));
+    ASSERT_EQ(run.status, 0) << run.err;
+    auto shot = screenshotOf(game, "shot.bmp");
+    ASSERT_TRUE(shot);
+    for (size_t i = 0; i < cases.size(); ++i)
+        for (size_t x = 0; x < cases[i].row.size(); ++x)
+            EXPECT_EQ(shot->at(10 + static_cast<int>(x), 10 + 10 * static_cast<int>(i)),
+                      cases[i].row[x])
+                << cases[i].second << " pixel " << x;
+}
+
 TEST(PictureGameTest, NegativeAndGreyFiltersRecolourTheScreen) {
     ScratchDir game;
     auto run = playGame(game, gameScript(BG_LINE + "nega 1\n" + shoot("nega.bmp") +

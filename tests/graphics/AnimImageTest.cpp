@@ -72,7 +72,7 @@ TEST(AnimImageLifecycle, RestoreDefaultsKeepsTheDescriptionModes) {
     image.matrix = {1, 2, 3, 4};
     image.cell_count = 1;
     image.allocSurface(2, 2, 2);
-    image.loaded_image_name = "a.png";
+    image.loaded_source.image_name = "a.png";
     image.restoreDefaults();
     EXPECT_EQ(image.transparency_mode, TransparencyMode::ColourKey);
     EXPECT_EQ(image.loop_mode, LoopMode::PingPong);
@@ -81,7 +81,7 @@ TEST(AnimImageLifecycle, RestoreDefaultsKeepsTheDescriptionModes) {
     EXPECT_EQ(image.blend_mode, BlendMode::Normal);
     EXPECT_EQ(image.matrix, (AffineMatrix{1024, 0, 0, 1024}));
     EXPECT_EQ(image.surface, nullptr);
-    EXPECT_TRUE(image.loaded_image_name.empty());
+    EXPECT_EQ(image.loaded_source, PixelSource{});
 }
 
 TEST(AnimImageLifecycle, ShallowCopyNeverFreesTheSharedSurface) {

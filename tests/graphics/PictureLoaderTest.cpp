@@ -141,18 +141,14 @@ std::string makeBmp(int width, int height, const std::vector<uint8_t>& pixels,
     return bmp;
 }
 
-ImageTag tagFor(const std::string& tagged) {
-    return parseTaggedString(tagged);
-}
-
 class PictureLoaderTest : public testing::Test {
   protected:
     std::string directory() const { return dir.path().string() + "/"; }
 
-    // Loads `tagged` and keeps what was written to standard error.
-    LoadedPicture loadCapturing(PictureLoader& loader, const std::string& tagged) {
+    // Loads `name` and keeps what was written to standard error.
+    LoadedPicture loadCapturing(PictureLoader& loader, const std::string& name) {
         testing::internal::CaptureStderr();
-        LoadedPicture picture = loader.load(tagFor(tagged));
+        LoadedPicture picture = loader.loadImageSurface(name);
         errors = testing::internal::GetCapturedStderr();
         return picture;
     }
@@ -169,7 +165,7 @@ TEST_F(PictureLoaderTest, PngKeepsItsColoursAndAlphaInArgbOrder) {
                                    {0x40, 0x50, 0x60, 0x7f}}));
     CountingReader reader(directory());
     PictureLoader loader(reader);
-    LoadedPicture picture = loadCapturing(loader, ":a;face.png");
+    LoadedPicture picture = loadCapturing(loader, "face.png");
     SurfacePtr surface(picture.surface);
     ASSERT_NE(surface, nullptr) << errors;
     EXPECT_EQ(errors, "");
@@ -212,7 +208,7 @@ TEST_F(PictureLoaderTest, PalettedBitmapTakesItsPaletteColours) {
     dir.write("cells.bmp", makeBmp(2, 2, {2, 1, 0, 2}, palette));
     CountingReader reader(directory());
     PictureLoader loader(reader);
-    LoadedPicture picture = loadCapturing(loader, ":c;cells.bmp");
+    LoadedPicture picture = loadCapturing(loader, "cells.bmp");
     SurfacePtr surface(picture.surface);
     ASSERT_NE(surface, nullptr) << errors;
     EXPECT_FALSE(picture.has_own_alpha);
@@ -275,62 +271,28 @@ TEST_F(PictureLoaderTest, UndecodableJpgNameIsRetriedAsJpeg) {
 TEST_F(PictureLoaderTest, MissingFileIsReportedAsNotFound) {
     CountingReader reader(directory());
     PictureLoader loader(reader);
-    LoadedPicture picture = loadCapturing(loader, ":l;absent.bmp");
+    LoadedPicture picture = loadCapturing(loader, "absent.bmp");
     EXPECT_EQ(picture.surface, nullptr);
     EXPECT_EQ(errors, " *** can't find file [absent.bmp] ***\n");
     EXPECT_EQ(reader.reads, 0);
 }
 
-TEST_F(PictureLoaderTest, SameTagIsReadOnceAndAnotherTagDecodesAgain) {
-    dir.write("face.png", makePng(1, 2, {{9, 8, 7, 6}, {1, 2, 3, 255}}));
+TEST_F(PictureLoaderTest, EveryLoadReadsTheFileAsItIsNow) {
+    dir.write("face.png", makePng(1, 1, {{9, 8, 7, 6}}));
     CountingReader reader(directory());
     PictureLoader loader(reader);
     std::vector<std::string> logged;
     loader.setFileLog([&logged](const std::string& name) { logged.push_back(name); });
 
-    SurfacePtr first(loader.load(tagFor(":a;face.png")).surface);
-    LoadedPicture again = loader.load(tagFor(":a;face.png"));
-    SurfacePtr second(again.surface);
+    SurfacePtr first(loader.loadImageSurface("face.png").surface);
+    dir.write("face.png", makePng(1, 1, {{1, 2, 3, 255}}));
+    SurfacePtr second(loader.loadImageSurface("face.png").surface);
     ASSERT_NE(first, nullptr);
     ASSERT_NE(second, nullptr);
-    EXPECT_EQ(reader.reads, 1);
-    EXPECT_TRUE(again.has_own_alpha);
-    EXPECT_NE(first.get(), second.get()); // each caller owns its own surface
-    EXPECT_EQ(pixelAt(second.get(), 0, 0), argb(6, 9, 8, 7));
-    EXPECT_EQ(pixelAt(second.get(), 0, 1), argb(255, 1, 2, 3));
-
-    // A caller changing its copy does not change what the cache hands out.
-    pixelRow(first.get(), 0)[0] = 0;
-    SurfacePtr third(loader.load(tagFor(":a;face.png")).surface);
-    ASSERT_NE(third, nullptr);
-    EXPECT_EQ(pixelAt(third.get(), 0, 0), argb(6, 9, 8, 7));
-    EXPECT_EQ(reader.reads, 1);
-
-    SurfacePtr keyed(loader.load(tagFor(":l;face.png")).surface);
-    ASSERT_NE(keyed, nullptr);
+    EXPECT_EQ(pixelAt(first.get(), 0, 0), argb(6, 9, 8, 7));
+    EXPECT_EQ(pixelAt(second.get(), 0, 0), argb(255, 1, 2, 3));
     EXPECT_EQ(reader.reads, 2);
     EXPECT_EQ(logged, (std::vector<std::string>{"face.png", "face.png"}));
-}
-
-TEST_F(PictureLoaderTest, CacheForgetsTheLeastRecentlyUsedPicture) {
-    const std::string png = makePng(1, 1, {{1, 2, 3, 4}});
-    const size_t count = PictureLoader::CACHE_CAPACITY + 1;
-    for (size_t i = 0; i < count; ++i) dir.write("p" + std::to_string(i) + ".png", png);
-    CountingReader reader(directory());
-    PictureLoader loader(reader);
-    auto loadName = [&loader](size_t i) {
-        SurfacePtr surface(loader.load(tagFor(":a;p" + std::to_string(i) + ".png")).surface);
-        return surface != nullptr;
-    };
-    for (size_t i = 0; i + 1 < count; ++i) ASSERT_TRUE(loadName(i));
-    ASSERT_TRUE(loadName(0)); // used again: now the most recent
-    EXPECT_EQ(reader.reads, static_cast<int>(count - 1));
-    ASSERT_TRUE(loadName(count - 1)); // pushes out p1, the least recently used
-    EXPECT_EQ(reader.reads, static_cast<int>(count));
-    ASSERT_TRUE(loadName(0));
-    EXPECT_EQ(reader.reads, static_cast<int>(count));
-    ASSERT_TRUE(loadName(1));
-    EXPECT_EQ(reader.reads, static_cast<int>(count + 1));
 }
 
 TEST_F(PictureLoaderTest, ManyReadsOfMixedSizesDecodeEveryFile) {

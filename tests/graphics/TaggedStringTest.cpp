@@ -301,23 +301,5 @@ TEST(TaggedStringTest, ParseHexColour) {
     EXPECT_FALSE(parseHexColour("#0aB0 c"));
 }
 
-TEST(TaggedStringTest, SameLoadNeedsNameModeKeyCellsAndMask) {
-    ImageTag base = parseTaggedString(":#102030/2,10,0;x.bmp");
-    EXPECT_TRUE(isSameLoad(base, parseTaggedString(":#102030/2,99,3;x.bmp")));
-    EXPECT_FALSE(isSameLoad(base, parseTaggedString(":#102031/2,10,0;x.bmp")));
-    EXPECT_FALSE(isSameLoad(base, parseTaggedString(":#102030/3,10,0;x.bmp")));
-    EXPECT_FALSE(isSameLoad(base, parseTaggedString(":l/2,10,0;x.bmp")));
-    EXPECT_FALSE(isSameLoad(base, parseTaggedString(":#102030/2,10,0;y.bmp")));
-
-    ImageTag masked = parseTaggedString(":ma.bmp;x.bmp");
-    EXPECT_TRUE(isSameLoad(masked, parseTaggedString(":ma.bmp;x.bmp")));
-    EXPECT_FALSE(isSameLoad(masked, parseTaggedString(":mb.bmp;x.bmp")));
-    EXPECT_FALSE(isSameLoad(masked, parseTaggedString(":mb.bmp")));
-
-    // A picture without a name is never already loaded.
-    ImageTag none = parseTaggedString(":l/0;x.bmp");
-    EXPECT_FALSE(isSameLoad(none, none));
-}
-
 } // namespace
 } // namespace velmora
