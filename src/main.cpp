@@ -4,6 +4,7 @@
 #include "engine/Velmora.h"
 
 int main(int argc, char** argv) {
+    velmora::installOutOfMemoryHandler();
     auto engine = std::make_unique<velmora::Velmora>();
     engine->parseCommandLine(argc, argv);
     if (engine->prepareScript() != 0) velmora::exitProcess(-1);

@@ -12,6 +12,7 @@
 #include <memory>
 #include <random>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -121,7 +122,8 @@ std::vector<int32_t> globalValues(const ScratchDir& game, size_t count) {
 }
 
 RunResult runEngine(const std::vector<std::string>& args, const std::filesystem::path& cwd,
-                    int timeout_seconds, const std::vector<std::string>& env, bool with_font) {
+                    int timeout_seconds, const std::vector<std::string>& env, bool with_font,
+                    uint64_t address_space_limit) {
     ScratchDir io;
     auto out_path = io.path() / "out";
     auto err_path = io.path() / "err";
@@ -137,6 +139,10 @@ RunResult runEngine(const std::vector<std::string>& args, const std::filesystem:
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         for (const auto& e : env) putenv(const_cast<char*>(e.c_str()));
+        if (address_space_limit != 0) {
+            const rlimit limit{address_space_limit, address_space_limit};
+            if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(126);
+        }
         // SDL turns SIGTERM into a quit event, so a hung engine is stopped with SIGKILL.
         alarm(static_cast<unsigned>(timeout_seconds));
         signal(SIGALRM, SIG_DFL);

@@ -73,9 +73,10 @@ inline std::string startupLines(int width = 640, int height = 480) {
 
 // Runs the engine program with `args` in `cwd`, headless, killed after
 // `timeout_seconds`; extra environment entries are NAME=VALUE strings. The
-// test font is passed with -f first unless `with_font` is false.
+// test font is passed with -f first unless `with_font` is false. A non-zero
+// `address_space_limit` caps the program's memory at that many bytes.
 RunResult runEngine(const std::vector<std::string>& args, const std::filesystem::path& cwd,
                     int timeout_seconds = 30, const std::vector<std::string>& env = {},
-                    bool with_font = true);
+                    bool with_font = true, uint64_t address_space_limit = 0);
 
 } // namespace velmora::test

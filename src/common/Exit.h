@@ -2,6 +2,10 @@
 // the fuzzer can replace the real exit with a hook of their own.
 #pragma once
 
+#include <cstddef>
+#include <memory>
+#include <new>
+
 namespace velmora {
 
 using ExitHook = void (*)(int status);
@@ -17,5 +21,21 @@ void setExitHook(ExitHook hook);
 // without running static destructors: threads of the media layer may still
 // run and must not see the objects they use torn down.
 void setQuickExit(void (*before)());
+
+// From now on an allocation that fails prints " *** out of memory ***" on
+// standard error and ends the process with status -1 through exitProcess,
+// instead of throwing an exception that nothing catches.
+void installOutOfMemoryHandler();
+
+// An array of `count` default-initialised elements, or null when memory runs
+// out: for the few places that report a failed allocation and go on. The
+// out-of-memory handler is set aside meanwhile; the media layer's threads
+// never allocate with new, so no other allocation can see it missing.
+template <typename T> std::unique_ptr<T[]> tryAllocate(size_t count) {
+    const std::new_handler handler = std::set_new_handler(nullptr);
+    std::unique_ptr<T[]> block(new (std::nothrow) T[count]);
+    std::set_new_handler(handler);
+    return block;
+}
 
 } // namespace velmora

@@ -3,9 +3,9 @@
 #include <SDL_image.h>
 
 #include <cstdio>
-#include <new>
 #include <optional>
 
+#include "common/Exit.h"
 #include "graphics/ColourStripes.h"
 #include "graphics/PictureHeader.h"
 #include "graphics/PictureSurface.h"
@@ -85,10 +85,10 @@ uint8_t* PictureLoader::bufferFor(size_t size, std::unique_ptr<uint8_t[]>& one_o
         file_buffer.reset();
     }
     if (size > file_buffer_size) {
-        one_off.reset(new (std::nothrow) uint8_t[size]);
+        one_off = tryAllocate<uint8_t>(size);
         return one_off.get();
     }
-    if (!file_buffer) file_buffer.reset(new (std::nothrow) uint8_t[file_buffer_size]);
+    if (!file_buffer) file_buffer = tryAllocate<uint8_t>(file_buffer_size);
     return file_buffer.get();
 }
 

@@ -28,7 +28,13 @@ struct CallFrame {
 // slot may point into it.
 class CallStack {
   public:
-    // A new zeroed frame of that kind, now the top.
+    // The most frames the stack holds. Games nest gosubs, loops and text
+    // hooks a few hundred deep at most; a script that calls itself without
+    // end reaches this within milliseconds and about half a megabyte, and is
+    // stopped there instead of taking all the machine's memory.
+    static constexpr size_t MAX_DEPTH = 10000;
+
+    // A new zeroed frame of that kind, now the top. The caller checks full() first.
     CallFrame& push(FrameKind kind);
     // Drops the top frame; the root stays.
     void pop();
@@ -40,6 +46,8 @@ class CallStack {
     // The top is a frame of that kind (never the root).
     bool topIs(FrameKind kind) const { return !frames.empty() && frames.back().kind == kind; }
     size_t depth() const { return frames.size(); }
+    // No frame can be pushed: the stack holds MAX_DEPTH frames.
+    bool full() const { return frames.size() >= MAX_DEPTH; }
     const std::deque<CallFrame>& all() const { return frames; }
 
     // Makes the top frame's address the return slot (gosub and subroutine calls).

@@ -4,6 +4,7 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "interp/CommandInterpreter.h"
 
@@ -74,13 +75,25 @@ void declareUserCommand(CommandInterpreter& interpreter, bool lua) {
     interpreter.user_commands[static_cast<size_t>(name[0] - 'a')].push_back({name, lua});
 }
 
+// Pushes a frame for `what` (the command or call that nests), or stops the
+// game when the stack is full: endless recursion ends with a message naming
+// where it happened instead of exhausting memory.
+CallFrame& pushFrame(CommandInterpreter& interpreter, FrameKind kind, const std::string& what) {
+    if (interpreter.call_stack.full()) {
+        const std::string message = "the call stack is full (" +
+                                    std::to_string(CallStack::MAX_DEPTH) + " frames) at " + what;
+        interpreter.parseError(message.c_str());
+    }
+    return interpreter.call_stack.push(kind);
+}
+
 } // namespace
 
 // ---- Labels and subroutines ----
 
 void CommandInterpreter::callSubroutine(const std::string& label, const char* return_position,
                                         bool textgosub) {
-    CallFrame& frame = call_stack.push(FrameKind::Gosub);
+    CallFrame& frame = pushFrame(*this, FrameKind::Gosub, "a call of *" + label);
     frame.address = return_position;
     call_stack.markReturnSlot();
     if (textgosub) {
@@ -141,7 +154,7 @@ int32_t CommandInterpreter::skipCommand() {
 // ---- Loops ----
 
 int32_t CommandInterpreter::forCommand() {
-    CallFrame& frame = call_stack.push(FrameKind::For);
+    CallFrame& frame = pushFrame(*this, FrameKind::For, "for");
 
     script.readVariableRef();
     if (script.last_ref.kind != RefInteger) parseError("for: no integer variable.");

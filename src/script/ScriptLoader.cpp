@@ -1,12 +1,12 @@
 // Reading the script files into one buffer: choosing the files, decoding them,
 // normalising line ends, the header line and the label table.
 #include <cstring>
-#include <new>
 #include <sys/stat.h>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
+#include "common/Exit.h"
 #include "script/ScriptStream.h"
 
 namespace velmora {
@@ -160,7 +160,7 @@ int32_t ScriptStream::loadScript(const std::string& path) {
         sizes.push_back(static_cast<size_t>(fileSize(f)));
         capacity += sizes.back() + 1;
     }
-    script_buffer.reset(new (std::nothrow) char[capacity + 1]);
+    script_buffer = tryAllocate<char>(capacity + 1);
     if (!script_buffer) {
         for (std::FILE* f : files) std::fclose(f);
         std::fprintf(stderr, "loadScript: can't allocate %zu bytes for the script\n", capacity);
