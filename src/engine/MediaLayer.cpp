@@ -18,7 +18,9 @@ namespace velmora {
 
 namespace {
 
-constexpr uint32_t INIT_FLAGS = SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO;
+// Audio is started on its own afterwards (startAudio): a game runs without
+// sound when there is none, but not without a window.
+constexpr uint32_t INIT_FLAGS = SDL_INIT_TIMER | SDL_INIT_VIDEO;
 constexpr int AUDIO_FREQUENCY = 44100;
 constexpr int AUDIO_CHUNK_SAMPLES = 4096;
 constexpr int MIXER_CHANNELS = 54;
@@ -114,7 +116,9 @@ void Velmora::initMediaLayer() {
 }
 
 void Velmora::startAudio() {
-    if (Mix_OpenAudio(AUDIO_FREQUENCY, AUDIO_S16LSB, 2, AUDIO_CHUNK_SAMPLES) < 0) {
+    // A missing or mistyped audio driver fails here, the same as a missing device.
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) < 0 ||
+        Mix_OpenAudio(AUDIO_FREQUENCY, AUDIO_S16LSB, 2, AUDIO_CHUNK_SAMPLES) < 0) {
         std::fprintf(stderr, "Couldn't open audio device!\n  reason: [%s].\n", SDL_GetError());
         audio_open = false;
         return;

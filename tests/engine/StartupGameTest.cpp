@@ -54,6 +54,22 @@ TEST(StartupGameTest, UnusableScreenSizeWarnsAndStartsAtTheDefault) {
     EXPECT_NE(run.err.find("not a usable size"), std::string::npos) << run.err;
 }
 
+TEST(StartupGameTest, MissingAudioDriverLeavesTheGameSilent) {
+    ScratchDir game;
+    game.write("0.txt", gameScript("bg #204080,1\n" + shoot("shot.bmp")));
+    auto run =
+        runEngine({"-r", game.path().string()}, game.path(), 30, {"SDL_AUDIODRIVER=nosuchdriver"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    // The window opens as always; only the audio line is missing.
+    EXPECT_EQ(run.out, VERSION_LINE + "Display: 640 x 480 (32 bpp)\n");
+    const std::string reason = "Couldn't open audio device!\n  reason: [";
+    EXPECT_EQ(run.err.substr(0, reason.size()), reason) << run.err;
+    EXPECT_EQ(run.err.substr(run.err.size() - 3), "].\n") << run.err;
+    auto shot = screenshotOf(game, "shot.bmp");
+    ASSERT_TRUE(shot);
+    EXPECT_EQ(shot->at(0, 0), rgb(0x20, 0x40, 0x80));
+}
+
 TEST(StartupGameTest, FontIsLookedForAsDefaultTtfInTheGameDirectory) {
     ScratchDir game;
     game.write("0.txt", gameScript(""));
