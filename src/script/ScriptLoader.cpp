@@ -261,8 +261,13 @@ void ScriptStream::readHeaderLine() {
             p += 7;
         } else if (std::strncmp(p, "value", 5) == 0 || *p == 'g' || *p == 'G') {
             p = skipHeaderBlanks(p + (*p == 'v' ? 5 : 1));
-            bool ok = readDecimal(p, value);
-            if (ok && value >= 0) {
+            // No digits read as 0, every variable global: published scripts
+            // often open with a comment such as ";gameid ...", whose 'g' is
+            // this item, and were written for exactly that.
+            const bool no_digits = *p < '0' || *p > '9';
+            if (no_digits) {
+                global_border = 0;
+            } else if (readDecimal(p, value)) {
                 global_border = value;
             } else {
                 std::fprintf(stderr,

@@ -153,11 +153,17 @@ TEST(ScriptLoader, HeaderLine) {
         {";mode640", 640, 480, 4096, 200},
         {";value10,V20,S320,200", 320, 200, 20, 10},
         {"; just a comment", 640, 480, 4096, 200},
+        // A global border without digits is 0: every variable is global.
+        {";gameid Some Title", 640, 480, 4096, 0},
+        {";Game", 640, 480, 4096, 0},
+        {";value,mode800", 800, 600, 4096, 0},
+        {";$G V100", 640, 480, 100, 0},
     };
     for (const Case& c : cases) {
         ScriptStream s;
         std::string text = std::string(c.header) + "\n*define\n";
-        s.loadFromMemory(text.data(), text.size());
+        auto r = runTrappingExit([&] { s.loadFromMemory(text.data(), text.size()); });
+        EXPECT_EQ(r.stderr_text, "") << c.header;
         EXPECT_EQ(s.screen_width, c.width) << c.header;
         EXPECT_EQ(s.screen_height, c.height) << c.header;
         EXPECT_EQ(s.variable_count, c.variables) << c.header;
@@ -178,6 +184,12 @@ TEST(ScriptLoader, UnusableHeaderSizesWarnAndKeepDefaults) {
         EXPECT_EQ(s.screen_height, 480) << h;
         EXPECT_EQ(s.variable_count, 4096) << h;
     }
+    // A global border too large for an int32 is refused the same way.
+    ScriptStream s;
+    const std::string text = ";$G99999999999\n";
+    auto r = runTrappingExit([&] { s.loadFromMemory(text.data(), text.size()); });
+    EXPECT_NE(r.stderr_text.find("global border is not usable"), std::string::npos);
+    EXPECT_EQ(s.global_border, 200);
 }
 
 TEST(ScriptLoader, HugeVariableCountFailsTheLoad) {
