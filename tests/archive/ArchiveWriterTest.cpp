@@ -33,7 +33,7 @@ std::string readAll(const std::string& path) {
 std::string writeArchive(const ScratchDir& dir, ArchiveKind kind, int32_t skip,
                          const std::vector<Item>& items,
                          const std::array<uint8_t, 256>* key = nullptr) {
-    std::string path = (dir.path() / "out.arc").string();
+    std::string path = (dir.path() / "written").string();
     ArchiveWriter writer(kind, skip, key);
     std::vector<std::string> names;
     for (const Item& item : items) names.push_back(item.name);
@@ -74,9 +74,9 @@ TEST(ArchiveWriterTest, VlaLayoutWithSkippedByte) {
     ScratchDir dir;
     std::string file = writeArchive(
         dir, ArchiveKind::Vla, 1,
-        {{"x.lz", "abc", CompressionType::LZSS, 10}, {"y", "de", CompressionType::None, 2}});
+        {{"x_lz", "abc", CompressionType::LZSS, 10}, {"y", "de", CompressionType::None, 2}});
     // The data start (6 + 18 + 15 = 39) and offsets are counted after the skipped byte.
-    std::string expected = bytes({0, 0, 2, 0, 0, 0, 39}) + std::string("x.lz\0", 5) +
+    std::string expected = bytes({0, 0, 2, 0, 0, 0, 39}) + std::string("x_lz\0", 5) +
                            bytes({2, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 10}) + std::string("y\0", 2) +
                            bytes({0, 0, 0, 0, 3, 0, 0, 0, 2, 0, 0, 0, 2}) + "abc" + "de";
     EXPECT_EQ(file, expected);

@@ -162,11 +162,11 @@ TEST(DirectReaderTest, RegistryDecidesByExtension) {
     EXPECT_EQ(reader.compressionOf("vbz"), CompressionType::None);
 
     reader.addCompressionRule("jpg", CompressionType::SPB); // JPG is registered first
-    reader.addCompressionRule("lzs", CompressionType::LZSS);
-    reader.addCompressionRule("PiC", CompressionType::SPB);
+    reader.addCompressionRule("vlz", CompressionType::LZSS);
+    reader.addCompressionRule("QeB", CompressionType::SPB);
     EXPECT_EQ(reader.compressionOf("a.JPG"), CompressionType::None);
-    EXPECT_EQ(reader.compressionOf("a.Lzs"), CompressionType::LZSS);
-    EXPECT_EQ(reader.compressionOf("a.pic"), CompressionType::SPB);
+    EXPECT_EQ(reader.compressionOf("a.Vlz"), CompressionType::LZSS);
+    EXPECT_EQ(reader.compressionOf("a.qeb"), CompressionType::SPB);
 }
 
 TEST(DirectReaderTest, LengthAndReadAgreeForEveryKind) {

@@ -137,15 +137,15 @@ TEST_F(SarReaderTest, LengthAndReadAgreeOnTheTypeAtTheTimeOfTheCall) {
     const std::string vbz(packed.begin(), packed.end());
     // A 1x1 SPB picture: width, height, one 8-bit value per colour plane.
     const std::string spb = std::string("\0\1\0\1", 4) + "\x10\x20\x30";
-    dir.write("arc.sar", sarArchive({{"MUSIC.NBZ", vbz}, {"PIC.SPB", spb}}));
+    dir.write("arc.sar", sarArchive({{"MUSIC.VQZ", vbz}, {"PIC.SPB", spb}}));
     SarReader reader(root());
     ASSERT_EQ(reader.openArchive("arc.sar"), 0);
 
-    EXPECT_EQ(reader.fileLength("music.nbz"), static_cast<int32_t>(vbz.size()));
-    EXPECT_EQ(read(reader, "music.nbz"), vbz);
-    reader.addCompressionRule("nbz", CompressionType::VBZ);
-    EXPECT_EQ(reader.fileLength("music.nbz"), 300);
-    EXPECT_EQ(read(reader, "music.nbz"), text);
+    EXPECT_EQ(reader.fileLength("music.vqz"), static_cast<int32_t>(vbz.size()));
+    EXPECT_EQ(read(reader, "music.vqz"), vbz);
+    reader.addCompressionRule("vqz", CompressionType::VBZ);
+    EXPECT_EQ(reader.fileLength("music.vqz"), 300);
+    EXPECT_EQ(read(reader, "music.vqz"), text);
     EXPECT_EQ(reader.getFileByIndex(0).compression, CompressionType::VBZ);
 
     // 1x1 gives rows of 3 + 1 bytes after the 54-byte header.

@@ -110,9 +110,9 @@ TEST_F(ArchiveGameTest, ArcAddsSarArchivesOnlyToADirectOrSarReader) {
 
 TEST_F(ArchiveGameTest, SpiMakesAnExtensionDecodeAsVbz) {
     // Stored plainly the entry has 4 bytes; as VBZ its length prefix says 0.
-    game.write("arc.sar", sarArchive({{"Z.NBZ", std::string(4, '\0')}}));
+    game.write("arc.sar", sarArchive({{"Z.VQZ", std::string(4, '\0')}}));
     EXPECT_EQ(
-        play("fileexist %0, \"z.nbz\"\nspi \"vbzplgin.dll|nbz\"\nfileexist %1, \"z.nbz\"\n", ""),
+        play("fileexist %0, \"z.vqz\"\nspi \"vbzplgin.dll|vqz\"\nfileexist %1, \"z.vqz\"\n", ""),
         answers({1, 0}));
 }
 
