@@ -75,13 +75,15 @@ void declareUserCommand(CommandInterpreter& interpreter, bool lua) {
     interpreter.user_commands[static_cast<size_t>(name[0] - 'a')].push_back({name, lua});
 }
 
-// Pushes a frame for `what` (the command or call that nests), or stops the
-// game when the stack is full: endless recursion ends with a message naming
-// where it happened instead of exhausting memory.
-CallFrame& pushFrame(CommandInterpreter& interpreter, FrameKind kind, const std::string& what) {
+// Pushes a frame, or stops the game when the stack is full: endless
+// recursion ends with a message naming where it happened instead of
+// exhausting memory. `what` and `label` name the command or call that nests.
+CallFrame& pushFrame(CommandInterpreter& interpreter, FrameKind kind, const char* what,
+                     const std::string& label = {}) {
     if (interpreter.call_stack.full()) {
         const std::string message = "the call stack is full (" +
-                                    std::to_string(CallStack::MAX_DEPTH) + " frames) at " + what;
+                                    std::to_string(CallStack::MAX_DEPTH) + " frames) at " + what +
+                                    label;
         interpreter.parseError(message.c_str());
     }
     return interpreter.call_stack.push(kind);
@@ -93,7 +95,7 @@ CallFrame& pushFrame(CommandInterpreter& interpreter, FrameKind kind, const std:
 
 void CommandInterpreter::callSubroutine(const std::string& label, const char* return_position,
                                         bool textgosub) {
-    CallFrame& frame = pushFrame(*this, FrameKind::Gosub, "a call of *" + label);
+    CallFrame& frame = pushFrame(*this, FrameKind::Gosub, "a call of *", label);
     frame.address = return_position;
     call_stack.markReturnSlot();
     if (textgosub) {
