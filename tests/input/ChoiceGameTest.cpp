@@ -151,6 +151,37 @@ TEST_F(ChoiceGameTest, HoverLightsTheChoiceAndThePictureButtonUnderThePointer) {
     EXPECT_EQ(left->at(505, 55), test::rgb(255, 255, 255));
 }
 
+// The kind of script published games have: a comment header, bare colours,
+// effects, Shift_JIS story text and a menu of choices that the story returns
+// to until the player leaves.
+TEST_F(ChoiceGameTest, AGameOfTextPicturesAndAChoiceInALoopPlaysToItsEnd) {
+    game.write("room.bmp", test::bitmapOf(640, 480, [](int x, int y) { return x ^ y; }));
+    game.write("girl.bmp", test::bitmapOf(120, 300, [](int, int y) { return 0x802020 + y; }));
+    game.write("0.txt",
+               ";gameid Harbour Letters\n*define\nglobalon\n"
+               "setwindow 30,340,26,4,22,22,0,4,20,1,1,#000000,20,330,619,469\n"
+               "effect 5,10,200\ngame\n*start\nbg \"room.bmp\",5\nld c,\"girl.bmp\",5\n"
+               "\x81\x75\x82\xb1\x82\xf1\x82\xc9\x82\xbf\x82\xcd\x81\x76\\\n"
+               "*menu\nselect \"\x98\x62\x82\xb7\",*talk,\"\x92\xb2\x82\xd7\x82\xe9\",*look,"
+               "\"\x8b\x41\x82\xe9\",*leave\n"
+               "*talk\ninc %1\n\x81\x75\x8c\xb3\x8b\x43\x81\x48\x81\x76\\\ngoto *menu\n"
+               "*look\ninc %2\n\x95\x94\x89\xae\x82\xf0\x8c\xa9\x82\xbd\x81\x42\\\n"
+               "goto *menu\n*leave\ncl c,5\nmov %3,%1+%2\n"
+               "\x82\xb3\x82\xe6\x82\xa4\x82\xc8\x82\xe7\x81\x42\\\nend\n");
+    // Each page starts at the top of the window: the choices lie at y 340, 366, 392.
+    game.write("input.txt", "idle click\nidle click 40 350\nidle click\nidle click 40 376\n"
+                            "idle click\nidle click 40 350\nidle click\nidle click 40 402\n"
+                            "idle click\n");
+    RunResult run = test::runEngine({"-r", game.path().string()}, game.path(), 30,
+                                    {"VELMORA_INPUT=" + (game.path() / "input.txt").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err.find("exhausted"), std::string::npos) << run.err;
+    const std::vector<int32_t> v = variables();
+    EXPECT_EQ(v[1], 2); // talked twice
+    EXPECT_EQ(v[2], 1); // looked once
+    EXPECT_EQ(v[3], 3);
+}
+
 TEST_F(ChoiceGameTest, ClickAndPageWaitsShowTheirCursors) {
     // Three 8 x 8 cells; the top-left pixel's colour is the transparent one.
     const std::string cursor = test::bitmapOf(24, 8, [](int x, int y) {
