@@ -26,7 +26,7 @@ int32_t Velmora::tablegotoCommand() {
     for (int32_t index = 0; script.end_flags & END_COMMA; ++index) {
         const char* label = script.readStr();
         if (index == n) {
-            jumpToLabel(label[0] ? label + 1 : label);
+            jumpToLabel(labelName(label));
             break;
         }
     }
@@ -39,11 +39,8 @@ void Velmora::resetEngineState() {
     resetExecutionState();
     screen.resetPictures();
     btndef_picture.discard();
-    deleteButtons();
-    buttons.transparent_hits = false;
+    clearButtonDefinitions();
     select_list.clear();
-    input.btntime_ms = -1;
-    input.resetButtonSwitches();
     buildBackground();
     resetTextDisplay(false);
     kinsoku.enabled = true;

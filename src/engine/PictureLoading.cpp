@@ -12,10 +12,6 @@ namespace {
 
 constexpr const char* DEFAULT_CURSORS[2] = {":l/3,160,2;cursor0.bmp", ":l/3,160,2;cursor1.bmp"};
 
-RgbColour toRgbColour(const Rgb& c) {
-    return RgbColour{c[0], c[1], c[2]};
-}
-
 } // namespace
 
 LayerSettings Velmora::layerSettings() const {

@@ -301,6 +301,9 @@ class Velmora : public CommandInterpreter {
     void refreshButtons();
     // Frees every button; the place of a lit one is redrawn at the next refresh.
     void deleteButtons();
+    // What btndef and bclear clear besides the picture: the buttons, their
+    // time limit, transparent hits and the key switches.
+    void clearButtonDefinitions();
     // Every button in its idle look, as a button wait begins.
     void resetButtonLooks();
     // `show_sprite` makes a sprite button's sprite visible even without a control string.

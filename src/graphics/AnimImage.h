@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/Colour.h"
 #include "graphics/ImageModes.h"
 
 namespace velmora {
@@ -27,6 +28,10 @@ struct RgbColour {
     uint8_t b = 0;
     bool operator==(const RgbColour&) const = default;
 };
+
+inline RgbColour toRgbColour(const Rgb& c) {
+    return RgbColour{c[0], c[1], c[2]};
+}
 
 // Everything in a picture's description that decides its loaded pixels: the
 // files, how their transparency is built and how they split into cells. A

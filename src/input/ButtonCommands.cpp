@@ -31,6 +31,13 @@ AnimImage* Velmora::buttonSprite(const std::string& command, int32_t n) {
     return sprite;
 }
 
+void Velmora::clearButtonDefinitions() {
+    input.btntime_ms = -1;
+    buttons.transparent_hits = false;
+    deleteButtons();
+    input.resetButtonSwitches();
+}
+
 int32_t Velmora::btndefCommand() {
     if (script.tokenIs("btndef") && !script.takeKeyword("clear")) {
         const std::string file = script.readStr();
@@ -44,10 +51,7 @@ int32_t Velmora::btndefCommand() {
             if (btndef_picture.surface) SDL_SetAlpha(btndef_picture.surface, 0, 255);
         }
     }
-    input.btntime_ms = -1;
-    buttons.transparent_hits = false;
-    deleteButtons();
-    input.resetButtonSwitches();
+    clearButtonDefinitions();
     return RESULT_PROCEED;
 }
 
@@ -78,10 +82,7 @@ int32_t Velmora::btnCommand() {
     SDL_Rect cut{clampToInt16(sx), clampToInt16(sy), static_cast<uint16_t>(w),
                  static_cast<uint16_t>(h)};
     picture.copyFromSurface(source, &cut, 0, 0);
-    picture.screen_rect.x = button.hit_rect.x;
-    picture.screen_rect.y = button.hit_rect.y;
-    picture.script_rect.x = clampToInt16(values[0]);
-    picture.script_rect.y = clampToInt16(values[1]);
+    placeOnScreen(picture, values[0], values[1]);
     picture.visible = true;
     return RESULT_PROCEED;
 }

@@ -53,7 +53,6 @@ int32_t Velmora::btnwaitCommand() {
         skip_mode &= ~SKIP_TEXT;
         buttons.button_index = 0;
         flushText();
-        input.event_mode = WAIT_BUTTONS;
         refreshButtons();
         int32_t mode = WAIT_BUTTONS;
         int32_t limit = input.btntime_ms;

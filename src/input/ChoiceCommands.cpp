@@ -2,6 +2,7 @@
 // the text window and jump to, call or number the one chosen; csel hands the
 // choices to the script's own choice screen, which builds its buttons with
 // cselbtn and goes on with cselgoto.
+#include <algorithm>
 #include <cstdio>
 
 #include "engine/Velmora.h"
@@ -12,14 +13,6 @@ namespace {
 
 // The label a script's own choice screen begins at.
 constexpr const char* CUSTOM_SELECT_LABEL = "customsel";
-
-const char* labelName(const char* argument) {
-    return argument[0] ? argument + 1 : argument;
-}
-
-RgbColour cellColour(const Rgb& c) {
-    return RgbColour{c[0], c[1], c[2]};
-}
 
 const char* skipBlanksAndLineEnds(const char* p) {
     while (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n') ++p;
@@ -65,8 +58,8 @@ ButtonEntry& Velmora::buildChoiceButton(const std::string& text, FontState& font
     AnimImage& picture = button.ownImage();
     picture.transparency_mode = TransparencyMode::Text;
     picture.cell_count = 2;
-    picture.cell_colours = {cellColour(absent ? font.absent_color : font.idle_color),
-                            cellColour(font.hover_color)};
+    picture.cell_colours = {toRgbColour(absent ? font.absent_color : font.idle_color),
+                            toRgbColour(font.hover_color)};
     picture.image_name = text;
     placeOnScreen(picture, font.pixelX(true), font.pixelY(true));
     picture.visible = true;
@@ -123,17 +116,13 @@ int32_t Velmora::selectCommand() {
     flushText();
     refreshButtons();
     input.event_mode = MODE_SELECT;
-    const auto isOffered = [&offered](const ButtonEntry* entry) {
-        for (const ButtonEntry* choice : offered)
-            if (choice == entry) return true;
-        return false;
-    };
     for (;;) {
         skip_mode &= ~SKIP_TEXT;
         if (runWait(-1)) return RESULT_PROCEED;
         // A button left from before the choice is not a choice.
-        if (input.button_result >= 1 && !(skip_mode & SKIP_TEXT) && isOffered(buttons.current_link))
-            break;
+        const bool offered_one =
+            std::find(offered.begin(), offered.end(), buttons.current_link) != offered.end();
+        if (input.button_result >= 1 && !(skip_mode & SKIP_TEXT) && offered_one) break;
     }
     const int32_t chosen = input.button_result;
     input.event_mode = 0;

@@ -19,6 +19,11 @@ constexpr int32_t RESULT_DROP_LINE = 1; // the rest of the line is not executed
 constexpr int32_t RESULT_PROCEED = 2;   // ordinary completion
 constexpr int32_t RESULT_LINE_DONE = 8; // the current line has ended
 
+// A label argument names its label after the leading '*'.
+inline const char* labelName(const char* argument) {
+    return argument[0] ? argument + 1 : argument;
+}
+
 // Bits of skip_mode.
 constexpr int32_t SKIP_TEXT = 1;        // skip mode: text and click waits pass by themselves
 constexpr int32_t SKIP_SHOW_REST = 2;   // the rest of the current text shows at once

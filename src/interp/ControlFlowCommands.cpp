@@ -12,11 +12,6 @@ namespace velmora {
 
 namespace {
 
-// A label argument names its label after the leading '*'.
-const char* labelName(const char* argument) {
-    return argument[0] ? argument + 1 : argument;
-}
-
 const char* skipBlanks(const char* p) {
     while (*p == ' ' || *p == '\t') ++p;
     return p;
