@@ -87,41 +87,37 @@ TEST_F(ChoiceGameTest, MalformedChoicesStopTheGame) {
     }
 }
 
-TEST_F(ChoiceGameTest, ButtonsReportTheirNumbersAndGoAfterTheWait) {
+TEST_F(ChoiceGameTest, ButtonsReportTheirNumbersLightUnderThePointerAndGoAfterTheWait) {
     game.write("pic.bmp", test::bitmapOf(200, 100, [](int x, int y) { return x << 16 | y << 8; }));
-    game.write("btn.bmp", test::bitmapOf(40, 20, [](int, int) { return 0xff0000; }));
-    RunResult run = play("btndef \"pic.bmp\"\n"
-                         "btn 1,100,100,50,50,0,0\nbtn 2,120,120,50,50,50,0\nbtnwait %1\n"
-                         "btntime 300\nbtnwait %2\nbclear\n"
-                         "lsp 5,\"btn.bmp\",300,300\nspbtn 5,7\ngetmouseover 1,10\nbtnwait %3\n"
-                         "spbtn 1000,1\ncsp 5\nbtnwait %4\n",
-                         "idle click 130 130\nidle move 305 305\nidle key down\nidle click 3 3\n");
-    ASSERT_EQ(run.status, 0) << run.err;
-    const std::vector<int32_t> v = variables();
-    EXPECT_EQ(v[1], 2);  // the newest of two overlapping buttons
-    EXPECT_EQ(v[2], -2); // nothing left to click: the time-out
-    EXPECT_EQ(v[3], 7);  // moving onto the sprite ended the wait
-    EXPECT_EQ(v[4], 0);  // csp took the sprite's button away; Down found none
-    EXPECT_NE(run.err.find("spbtn: sprite 1000 is out of range"), std::string::npos) << run.err;
-}
-
-TEST_F(ChoiceGameTest, HoverLightsTheChoiceAndThePictureButtonUnderThePointer) {
-    game.write("pic.bmp", test::bitmapOf(200, 100, [](int x, int y) { return x << 16 | y << 8; }));
-    RunResult run = play(WINDOW + "bg white,1\nbtndef \"pic.bmp\"\nbtn 1,400,300,50,50,10,20\n"
-                                  "btnwait %1\nselnum %2,\"Apple\",\"Banana\"\n"
+    RunResult run = play(WINDOW + "bg white,1\nbtndef \"pic.bmp\"\n"
+                                  "btn 1,100,100,50,50,0,0\nbtn 2,120,120,50,50,50,0\nbtnwait %1\n"
+                                  "btntime 300\nbtnwait %2\nbtndef \"pic.bmp\"\n"
+                                  "btn 1,400,300,50,50,10,20\nbtnwait %3\n"
+                                  "selnum %4,\"Apple\",\"Banana\"\n"
                                   // A two-cell sprite button whose control string
                                   // shows sprite 6; the default string hides it.
                                   "lsp 5,\":c/2,0,3;>40,20,#ff0000#00ff00\",300,300\n"
                                   "lsph 6,\":c;>10,10,#0000ff\",500,50\n"
-                                  "exbtn_d \"C6\"\nexbtn 5,2,\"P6\"\nbtnwait %3\n",
+                                  "exbtn_d \"C6\"\nexbtn 5,2,\"P6\"\nbtnwait %5\n"
+                                  "spbtn 5,7\ngetmouseover 1,10\nbtnwait2 %6\n"
+                                  "spbtn 1000,1\ncsp 5\nbtnwait %7\n",
+                         "idle click 130 130\n"
                          "idle move 410 310\nidle shot lit.bmp\nidle move 600 10\n"
                          "idle shot unlit.bmp\nidle click 600 10\n"
                          "idle move 15 50\nidle shot choice.bmp\nidle click 15 50\n"
                          "idle move 305 305\nidle shot over.bmp\nidle move 600 10\n"
-                         "idle shot left.bmp\nidle click 600 10\n");
+                         "idle shot left.bmp\nidle click 600 10\n"
+                         "idle move 305 305\nidle key return\n");
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(variables()[1], 0);
-    EXPECT_EQ(variables()[2], 1);
+    const std::vector<int32_t> v = variables();
+    EXPECT_EQ(v[1], 2);  // the newest of two overlapping buttons
+    EXPECT_EQ(v[2], -2); // nothing left to click: the time-out
+    EXPECT_EQ(v[3], 0);
+    EXPECT_EQ(v[4], 1);
+    EXPECT_EQ(v[5], 0);
+    EXPECT_EQ(v[6], 7); // moving onto the sprite ended the wait
+    EXPECT_EQ(v[7], 0); // csp took the sprite's buttons away from under the pointer
+    EXPECT_NE(run.err.find("spbtn: sprite 1000 is out of range"), std::string::npos) << run.err;
     auto lit = test::screenshotOf(game, "lit.bmp");
     auto unlit = test::screenshotOf(game, "unlit.bmp");
     auto choice = test::screenshotOf(game, "choice.bmp");

@@ -65,14 +65,6 @@ TEST_F(SideFilesGameTest, WithoutAHeaderVariables200To4095AreWritten) {
     EXPECT_EQ(file("gloval.sav"), std::string(19480, '\0'));
 }
 
-TEST_F(SideFilesGameTest, ACommentHeaderMakesEveryVariableGlobal) {
-    // The 'g' of "gameid" reads as a global border without digits: 0.
-    RunResult result = play(";gameid Some Title\n*define\nglobalon\ngame\n*start\n"
-                            "mov %1, 7\nend\n");
-    ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(file("gloval.sav").substr(0, 10), le32(0) + cstr("") + le32(7) + cstr(""));
-}
-
 TEST_F(SideFilesGameTest, DefaultVolumesGiveASixtyByteEnvironmentFile) {
     RunResult result = play("*define\ndefvoicevol 90\ndefsevol 40\ndefmp3vol 70\ngame\n"
                             "*start\nend\n");
