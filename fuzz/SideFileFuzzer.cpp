@@ -79,7 +79,8 @@ void fuzzEnvironmentFile(const uint8_t* data, size_t size) {
     prepare(first, 0);
     first.save_dir = scratch_dir;
     first.readEnvironmentFile();
-    for (int32_t volume : {first.voice_volume, first.se_volume, first.music_volume})
+    for (int32_t volume :
+         {first.volumes.voice_volume, first.volumes.se_volume, first.volumes.music_volume})
         require(volume >= 0 && volume <= 100, "volumes stay within 0..100");
     require(first.text_speed_index >= 0 && first.text_speed_index <= 2, "the speed index is 0..2");
     first.writeEnvironmentFile();

@@ -44,6 +44,7 @@ void Velmora::resetEngineState() {
     buildBackground();
     resetTextDisplay(false);
     kinsoku.enabled = true;
+    sound.stopEffects();
 }
 
 void Velmora::restartGame() {
@@ -86,6 +87,13 @@ int32_t Velmora::defineresetCommand() {
 
 int32_t Velmora::endCommand() {
     writeQuitFiles();
+    // An external MIDI player is a process of its own: it must not outlive the game.
+    sound.close();
+    if (cdrom) {
+        SDL_CDStop(cdrom);
+        SDL_CDClose(cdrom);
+        cdrom = nullptr;
+    }
     exitProcess(0);
 }
 

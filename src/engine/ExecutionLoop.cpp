@@ -92,6 +92,7 @@ int32_t Velmora::Parseline() {
     if (const CommandEntry* entry = findCommand(name)) return (this->*entry->handler)();
 
     if (token[0] == '\n') return RESULT_PROCEED | RESULT_LINE_DONE;
+    if (playVoiceToken(token)) return RESULT_PROCEED;
 
     return unsupportedCommand();
 }

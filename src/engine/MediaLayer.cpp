@@ -132,6 +132,7 @@ void Velmora::startAudio() {
     audio_spec = AudioSpec{frequency, format, static_cast<uint8_t>(channels)};
     audio_open = true;
     Mix_AllocateChannels(MIXER_CHANNELS);
+    sound.open(music_cmd);
 }
 
 void Velmora::openCdrom() {
@@ -156,6 +157,7 @@ int32_t Velmora::initialise() {
     }
     font_path = font_file.empty() ? archive_path + "default.ttf" : font_file;
     if (cdaudio_on) openCdrom();
+    sound.setCdrom(cdaudio_on, cdrom);
     timer_base = SDL_GetTicks();
 
     const bool was_fullscreen = fullscreen;

@@ -269,12 +269,12 @@ void Velmora::runExbtnControl(const char* control, const SDL_Rect* area1, const 
             sprite->visible = true;
         } else if (letter == 'S') {
             ++p;
-            // There is no sound output yet: the channel is clamped and the
-            // file name read past, so the rest of the string still runs.
-            [[maybe_unused]] const int32_t channel = std::clamp(readDigits(p), 0, 49);
+            const int32_t channel = std::clamp(readDigits(p), 0, LAST_EFFECT_CHANNEL);
             if (*p == ',' && p[1] == '(') {
                 p += 2;
+                const char* name = p;
                 while (*p && *p != ')') ++p;
+                sound.playSoundFile(std::string(name, p), SOUND_AS_CHUNK, false, channel);
                 if (*p == ')') ++p;
             }
         } else {

@@ -16,9 +16,12 @@ Velmora::Velmora() {
         if (filelog_on) script.findInLog(script.file_log, name.c_str(), true);
     });
     if (const char* command = std::getenv("MUSIC_CMD")) music_cmd = command;
+    sound.reader = [this] { return script.reader.get(); };
+    sound.scratch_directory = [this] { return save_dir.empty() ? archive_path : save_dir; };
 }
 
 Velmora::~Velmora() {
+    sound.close();
     if (media_started) shutdownMediaLayer();
 }
 

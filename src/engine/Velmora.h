@@ -16,6 +16,7 @@
 #include "input/ScriptedInput.h"
 #include "interp/CommandInterpreter.h"
 #include "interp/RandomSource.h"
+#include "sound/SoundSystem.h"
 #include "text/GlyphRenderer.h"
 #include "text/TextRenderContext.h"
 #include "text/TextState.h"
@@ -349,6 +350,37 @@ class Velmora : public CommandInterpreter {
     };
     std::vector<Choice> select_list;
     const char* select_return = nullptr; // the script after the choice arguments
+
+    // ---- Sound ----
+    // Waits as a fade asks; true when the wait moved the script elsewhere.
+    bool waitForFade(FadeWait wait);
+    // mp3stop's body: the fade-out and its wait, or an immediate stop.
+    void fadeOutMusic();
+    // The v and dv text tokens: a wave or a voice named by the digits.
+    // False when the token is neither.
+    bool playVoiceToken(const char* token);
+    // The click-wait or page-wait sound of clickvoice as a wait ends.
+    void playClickSound();
+
+    int32_t waveCommand(); // wave, waveloop
+    int32_t wavestopCommand();
+    int32_t dwaveCommand(); // dwave, dwaveloop, dwaveload, dwaveplay, dwaveplayloop
+    int32_t dwavestopCommand();
+    int32_t voicevolCommand();
+    int32_t sevolCommand();
+    int32_t chvolCommand();
+    int32_t mp3volCommand();    // mp3vol, bgmvol
+    int32_t getvolumeCommand(); // getvoicevol, getsevol, getmp3vol, getbgmvol
+    int32_t mp3Command();       // mp3, mp3save, mp3loop, bgm, bgmonce
+    int32_t mp3stopCommand();   // mp3stop, bgmstop
+    int32_t mp3fadeCommand();   // mp3fadeout, bgmfadeout, mp3fadein, bgmfadein
+    int32_t playCommand();      // play, playonce
+    int32_t playstopCommand();
+    int32_t loopbgmCommand();
+    int32_t loopbgmstopCommand();
+    int32_t stopCommand();
+
+    SoundSystem sound{volumes};
 
     // ---- Story text ----
     // A text line: the name tag, the pretextgosub hook, then every unit of text.

@@ -51,7 +51,7 @@ void Velmora::leaveButton(ButtonEntry& button, bool show_sprite) {
 }
 
 void Velmora::enterButton(ButtonEntry& button) {
-    // The "over" sound of the choices waits for sound output.
+    sound.playSystemSound(select_voices[SELECT_VOICE_OVER]);
     switch (button.kind) {
     case ButtonKind::Sprite:
         if (const AnimImage* sprite = spriteAt(button.sprite, false))

@@ -91,6 +91,7 @@ int32_t Velmora::selectCommand() {
     }
     const Vec2 pen = story_font.pen;
     buttons.button_index = -1;
+    sound.playSystemSound(select_voices[SELECT_VOICE_OPEN]);
     readChoices(!numbered);
     if (custom) {
         jumpToLabel(CUSTOM_SELECT_LABEL);
@@ -126,6 +127,7 @@ int32_t Velmora::selectCommand() {
     }
     const int32_t chosen = input.button_result;
     input.event_mode = 0;
+    sound.playSystemSound(select_voices[SELECT_VOICE_CLICK]);
     deleteButtons();
     const Choice choice = select_list[static_cast<size_t>(chosen - 1)];
     if (numbered) {

@@ -108,8 +108,11 @@ void Velmora::endWaitByTime() {
                           : use_wheel                                ? RESULT_TIMEOUT_WHEEL
                                                                      : RESULT_WHEEL_UP;
     input.button_string = "TIMEOUT";
-    if ((input.event_mode & 0x0E) && (input.text_wait_state == 1 || input.text_wait_state == 2))
+    if ((input.event_mode & WAIT_ACCEPTS_INPUT) &&
+        (input.text_wait_state == 1 || input.text_wait_state == 2)) {
+        playClickSound();
         finishWait();
+    }
 }
 
 void Velmora::pumpEvents() {
@@ -177,7 +180,31 @@ void Velmora::pumpEvents() {
             input.wait_timer = nullptr;
             startWaitTimer();
             break;
-        case EVENT_WAIT_DONE: endWaitByTime(); return;
+        case EVENT_WAIT_DONE:
+            // The voice wait outlasts the time while the voice plays.
+            if ((input.event_mode & WAIT_VOICE) && sound.channelPlaying(VOICE_CHANNEL)) {
+                input.wait_remaining = -1;
+                break;
+            }
+            endWaitByTime();
+            return;
+        case EVENT_CHANNEL_FINISHED:
+            sound.onChannelFinished(
+                event.user.code,
+                static_cast<uint32_t>(reinterpret_cast<uintptr_t>(event.user.data1)));
+            if (event.user.code == VOICE_CHANNEL && (input.event_mode & WAIT_VOICE) &&
+                !sound.channelPlaying(VOICE_CHANNEL)) {
+                input.event_mode &= ~WAIT_VOICE;
+                endWaitByTime();
+                return;
+            }
+            break;
+        case EVENT_MUSIC_FINISHED: sound.onMusicFinished(); break;
+        case EVENT_CD_TIMER: sound.onCdTrackEnded(); break;
+        case EVENT_FADE_TIMER:
+            sound.onFadeTick(event.user.code,
+                             (skip_mode & (SKIP_TEXT | SKIP_TO_PAGE_END)) || input.ctrl_held != 0);
+            break;
         default: break;
         }
     }

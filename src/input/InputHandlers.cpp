@@ -29,6 +29,7 @@ void Velmora::setResult(int32_t result, const char* text) {
 bool Velmora::acceptClick() {
     if (!input.acceptsInput()) return false;
     if (!input.textWait()) skip_mode |= SKIP_SHOW_REST;
+    playClickSound();
     return finishWait();
 }
 
@@ -112,6 +113,7 @@ bool Velmora::onModifierDown(const SDL_KeyboardEvent& event) {
     case SDLK_LCTRL:
         input.ctrl_held |= event.keysym.sym == SDLK_RCTRL ? 1 : 2;
         setResult(0, "CTRL");
+        playClickSound();
         return finishWait();
     default: return false;
     }
@@ -223,10 +225,12 @@ bool Velmora::onKey(const SDL_KeyboardEvent& event) {
         if ((isReturnKey(key) && !input.getenter) || (key == SDLK_SPACE && input.spclclk)) {
             chooseButtonUnderMouse(key == SDLK_SPACE ? "SPACE" : "RETURN");
             input.is_down = pressed;
+            playClickSound();
             return finishWait();
         }
         if (key == SDLK_SPACE && !use_esc_spc) {
             setResult(0, "SPACE");
+            playClickSound();
             return finishWait();
         }
     }

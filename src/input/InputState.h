@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "common/UserEvents.h"
+
 namespace velmora {
 
 // Bits of the event mode: what the current wait accepts.
@@ -24,14 +26,6 @@ constexpr int32_t MODE_TIMED = WAIT_ANIMATION;              // wait, waittimer
 constexpr int32_t MODE_CLICK = WAIT_ANIMATION | WAIT_CLICK; // delay, click
 constexpr int32_t MODE_LRCLICK = MODE_CLICK | WAIT_RIGHT_CLICK;
 constexpr int32_t MODE_SELECT = WAIT_TEXT | WAIT_ANIMATION | WAIT_BUTTONS; // the select family
-
-// The user events that carry notices from timers and audio callbacks.
-constexpr uint8_t EVENT_WAIT_TIMER = SDL_USEREVENT;           // 24
-constexpr uint8_t EVENT_MUSIC_FINISHED = SDL_USEREVENT + 1;   // 25
-constexpr uint8_t EVENT_CD_TIMER = SDL_USEREVENT + 2;         // 26
-constexpr uint8_t EVENT_CHANNEL_FINISHED = SDL_USEREVENT + 4; // 28
-constexpr uint8_t EVENT_WAIT_DONE = SDL_USEREVENT + 5;        // 29
-constexpr uint8_t EVENT_FADE_TIMER = SDL_USEREVENT + 6;       // 30
 
 // Trap bits.
 constexpr int32_t TRAP_LEFT = 1;  // left click, Return or Space

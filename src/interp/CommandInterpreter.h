@@ -9,6 +9,7 @@
 #include "interp/CallStack.h"
 #include "persist/FileBuffer.h"
 #include "script/ScriptStream.h"
+#include "sound/SoundVolumes.h"
 #include "text/FontState.h"
 #include "text/KinsokuLists.h"
 
@@ -25,6 +26,9 @@ inline const char* labelName(const char* argument) {
 }
 
 // Bits of skip_mode.
+// The sounds of selectvoice, by their place in select_voices.
+enum SelectVoice : size_t { SELECT_VOICE_OPEN, SELECT_VOICE_OVER, SELECT_VOICE_CLICK };
+
 constexpr int32_t SKIP_TEXT = 1;        // skip mode: text and click waits pass by themselves
 constexpr int32_t SKIP_SHOW_REST = 2;   // the rest of the current text shows at once
 constexpr int32_t SKIP_TO_PAGE_END = 4; // a click passes on to the end of the page
@@ -188,7 +192,7 @@ class CommandInterpreter {
     int32_t underline_value = DEFAULT_SCREEN_HEIGHT; // not reset
     int32_t default_transparency = 2;                // top-left pixel is the key colour
     Vec2 shade_distance{1, 1};
-    std::array<std::string, 3> select_voices;      // open, over, click
+    std::array<std::string, 3> select_voices;      // open, over, click (SelectVoice)
     std::array<std::string, 7> menu_select_voices; // open, cancel, over, click, warning, yes, no
     std::array<std::string, 2> click_voices;       // click wait, page wait
     int32_t save_slot_count = 9;
@@ -220,9 +224,7 @@ class CommandInterpreter {
     int32_t effect_blank = 10;
     std::vector<EffectSpec> effect_list{EffectSpec{}}; // [0] is the root, id 0
     EffectSpec window_effect{0, 1, 0, {}};
-    int32_t voice_volume = 100; // the volumes are not reset
-    int32_t se_volume = 100;
-    int32_t music_volume = 100;
+    SoundVolumes volumes; // not reset
     std::array<int32_t, 3> default_speeds{40, 20, 10};
     std::string default_font_name; // not reset
     std::string version_text = DEFAULT_VERSION_TEXT;

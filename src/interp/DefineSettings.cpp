@@ -20,7 +20,6 @@ constexpr const char* LOOKBACK_CURSOR_FILES[] = {"uoncur.bmp", "uoffcur.bmp", "d
                                                  "doffcur.bmp"};
 constexpr int32_t MIN_EFFECT_NUMBER = 2;
 constexpr int32_t MAX_EFFECT_NUMBER = 255;
-constexpr int32_t MAX_VOLUME = 100;
 
 int32_t scaled(int32_t value, int32_t num, int32_t den) {
     int64_t result = static_cast<int64_t>(value) * num / (den == 0 ? 1 : den);
@@ -301,17 +300,17 @@ int32_t CommandInterpreter::effectblankCommand() {
 
 // Volumes are percentages; the environment file stores 100 minus each.
 int32_t CommandInterpreter::defvoicevolCommand() {
-    voice_volume = std::clamp(script.readInteger(), 0, MAX_VOLUME);
+    volumes.voice_volume = std::clamp(script.readInteger(), 0, MAX_VOLUME);
     return RESULT_PROCEED;
 }
 
 int32_t CommandInterpreter::defsevolCommand() {
-    se_volume = std::clamp(script.readInteger(), 0, MAX_VOLUME);
+    volumes.se_volume = std::clamp(script.readInteger(), 0, MAX_VOLUME);
     return RESULT_PROCEED;
 }
 
 int32_t CommandInterpreter::defmp3volCommand() {
-    music_volume = std::clamp(script.readInteger(), 0, MAX_VOLUME);
+    volumes.music_volume = std::clamp(script.readInteger(), 0, MAX_VOLUME);
     return RESULT_PROCEED;
 }
 

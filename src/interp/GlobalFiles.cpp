@@ -14,11 +14,10 @@ constexpr const char* ENVIRONMENT_FILE = "envdata";
 // Shift_JIS name of the font the environment file names when it names none.
 constexpr const char* DEFAULT_FONT_NAME = "\x82\x6c\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4e";
 constexpr int32_t TEXT_SPEED_COUNT = 3;
-constexpr int32_t FULL_VOLUME = 100;
 
 // Volumes are stored as 100 minus the volume; a value out of range is clamped.
 int32_t volumeFromFile(int32_t stored) {
-    return static_cast<int32_t>(std::clamp<int64_t>(int64_t{FULL_VOLUME} - stored, 0, FULL_VOLUME));
+    return static_cast<int32_t>(std::clamp<int64_t>(int64_t{MAX_VOLUME} - stored, 0, MAX_VOLUME));
 }
 
 } // namespace
@@ -61,7 +60,7 @@ void CommandInterpreter::readEnvironmentFile() {
     // An empty file holds no preferences, like a missing one.
     if (!file_buffer.load(script.archive_path + ENVIRONMENT_FILE) || file_buffer.size() == 0) {
         default_font_name = DEFAULT_FONT_NAME;
-        voice_volume = se_volume = music_volume = FULL_VOLUME;
+        volumes.voice_volume = volumes.se_volume = volumes.music_volume = MAX_VOLUME;
         return;
     }
     if (file_buffer.readInt() == 1 && !window_requested) fullscreen = true;
@@ -73,9 +72,9 @@ void CommandInterpreter::readEnvironmentFile() {
     if (default_font_name.empty()) default_font_name = DEFAULT_FONT_NAME;
     env_flag_b = file_buffer.readInt();
     env_text = file_buffer.readString();
-    voice_volume = volumeFromFile(file_buffer.readInt());
-    se_volume = volumeFromFile(file_buffer.readInt());
-    music_volume = volumeFromFile(file_buffer.readInt());
+    volumes.voice_volume = volumeFromFile(file_buffer.readInt());
+    volumes.se_volume = volumeFromFile(file_buffer.readInt());
+    volumes.music_volume = volumeFromFile(file_buffer.readInt());
     if (file_buffer.readInt() == 0) kidokumode = false;
     env_reserved = file_buffer.readInt();
     save_dir_name = file_buffer.readString();
@@ -93,9 +92,9 @@ void CommandInterpreter::writeEnvironmentFile() {
     file_buffer.writeString(default_font_name);
     file_buffer.writeInt(env_flag_b);
     file_buffer.writeString(env_text);
-    file_buffer.writeInt(wrapSub(FULL_VOLUME, voice_volume));
-    file_buffer.writeInt(wrapSub(FULL_VOLUME, se_volume));
-    file_buffer.writeInt(wrapSub(FULL_VOLUME, music_volume));
+    file_buffer.writeInt(wrapSub(MAX_VOLUME, volumes.voice_volume));
+    file_buffer.writeInt(wrapSub(MAX_VOLUME, volumes.se_volume));
+    file_buffer.writeInt(wrapSub(MAX_VOLUME, volumes.music_volume));
     file_buffer.writeInt(kidokumode ? 1 : 0);
     file_buffer.writeInt(env_reserved);
     file_buffer.writeString(save_dir_name);

@@ -11,8 +11,10 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
-#include <vector>
+
+#include "sound/SoundVolumes.h"
 
 namespace velmora {
 
@@ -36,15 +38,6 @@ constexpr int32_t SOUND_AS_MIDI = 8;
 constexpr int32_t SOUND_NOT_READ = 0; // audio closed, file missing or too large
 constexpr int32_t SOUND_UNPLAYABLE = 16;
 
-constexpr int32_t MAX_VOLUME = 100;
-
-// The three volumes, 0-100; kept in the environment file, not in save files.
-struct SoundVolumes {
-    int32_t voice_volume = MAX_VOLUME;
-    int32_t se_volume = MAX_VOLUME;
-    int32_t music_volume = MAX_VOLUME;
-};
-
 // What a save file keeps of the sound, and what a loaded game restarts from.
 struct SoundRecord {
     std::string wave_name; // the wave/waveloop sound on channel 50
@@ -60,6 +53,12 @@ struct SoundRecord {
 
     static constexpr int32_t CD_NONE = -1;
     static constexpr int32_t CD_MIDI = -2; // MIDI music holds the music slot
+};
+
+// File bytes that a sound is decoded from.
+struct SoundBytes {
+    std::unique_ptr<uint8_t[]> bytes;
+    size_t size = 0;
 };
 
 // How the script waits after a fade began.
@@ -141,9 +140,9 @@ class SoundSystem {
     // `generation` is the channel's counter when the callback ran: a notice
     // for a sound that a newer one replaced frees nothing.
     void onChannelFinished(int32_t channel, uint32_t generation);
-    // One 20 ms step of a fade; `skipping` ends it at once. True when the
-    // fade is over and a script waits for it.
-    bool onFadeTick(int32_t code, bool skipping);
+    // One 20 ms step of a fade; `skipping` ends it at once. The end of a
+    // fade that the script waits for posts the end of the wait.
+    void onFadeTick(int32_t direction, bool skipping);
 
     // The channel is playing (or paused with a chunk) and holds a sound.
     bool channelPlaying(int32_t channel) const;
@@ -162,10 +161,14 @@ class SoundSystem {
     int32_t channelVolume(int32_t channel) const;
     // The music volume: the mixer's music and a music chunk on channel 51.
     void applyMusicVolume(int32_t mixer_volume);
-    bool readSoundFile(const std::string& name, int32_t format, std::vector<uint8_t>& data);
-    bool playAsMusic(std::vector<uint8_t>& data);
-    bool writeMidiFile(const std::vector<uint8_t>& data);
+    bool readSoundFile(const std::string& name, int32_t format, SoundBytes& data);
+    bool playAsMusic(SoundBytes& data);
+    bool writeMidiFile(const SoundBytes& data);
     std::string midiFilePath() const;
+    // The external MIDI player can be started; one that cannot is reported once.
+    bool midiPlayerRunnable();
+    // Music plays: the mixer's music or a music chunk on channel 51.
+    bool musicPlaying() const;
     void startFadeTimer(int32_t code);
     void removeFadeTimer();
     void freeMusic();
@@ -180,7 +183,8 @@ class SoundSystem {
     std::array<Mix_Chunk*, SOUND_CHANNELS> channel_chunks{};
     Mix_Music* music = nullptr;
     SDL_RWops* music_stream = nullptr; // the mixer reads `music` from it while it plays
-    std::vector<uint8_t> music_data;   // kept for a looping restart without reading again
+    SoundBytes music_data;             // kept for a looping restart without reading again
+    std::string music_data_name;       // the file music_data holds
     Mix_Music* midi = nullptr;
     uint32_t midi_started = 0; // when the external MIDI player last started
 

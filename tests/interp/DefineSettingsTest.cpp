@@ -143,9 +143,9 @@ TEST_F(DefineSettingsTest, VolumesAreKeptWithinAHundred) {
     runWhole("defvoicevol 90");
     runWhole("defsevol -4");
     runWhole("defmp3vol 250");
-    EXPECT_EQ(engine.voice_volume, 90);
-    EXPECT_EQ(engine.se_volume, 0);
-    EXPECT_EQ(engine.music_volume, 100);
+    EXPECT_EQ(engine.volumes.voice_volume, 90);
+    EXPECT_EQ(engine.volumes.se_volume, 0);
+    EXPECT_EQ(engine.volumes.music_volume, 100);
 }
 
 TEST_F(DefineSettingsTest, ColoursGoToTheFontsAndTheLookback) {
@@ -421,9 +421,9 @@ TEST_F(DefineSettingsTest, TheResetRestoresDefaultsButKeepsTheLastingOnes) {
     EXPECT_EQ(engine.underline_value, 100);
     EXPECT_EQ(engine.vla_skip, 2);
     EXPECT_FALSE(engine.kidokumode);
-    EXPECT_EQ(engine.voice_volume, 10);
-    EXPECT_EQ(engine.se_volume, 20);
-    EXPECT_EQ(engine.music_volume, 30);
+    EXPECT_EQ(engine.volumes.voice_volume, 10);
+    EXPECT_EQ(engine.volumes.se_volume, 20);
+    EXPECT_EQ(engine.volumes.music_volume, 30);
     EXPECT_EQ(engine.default_font_name, "F");
     EXPECT_EQ(engine.save_dir_name, "sv");
     EXPECT_EQ(engine.script.save_dir, engine.script.archive_path + "sv/");

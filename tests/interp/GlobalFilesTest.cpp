@@ -65,9 +65,9 @@ TEST_F(GlobalFilesTest, TheEnvironmentFileHoldsTheFourteenFieldsInOrder) {
     engine.skip_mode = SKIP_TO_PAGE_END | SKIP_TEXT;
     engine.default_font_name = "Font";
     engine.env_text = "note";
-    engine.voice_volume = 90;
-    engine.se_volume = 40;
-    engine.music_volume = 70;
+    engine.volumes.voice_volume = 90;
+    engine.volumes.se_volume = 40;
+    engine.volumes.music_volume = 70;
     engine.kidokumode = false;
     engine.save_dir_name = "sv";
     engine.automode_time = -30;
@@ -79,14 +79,14 @@ TEST_F(GlobalFilesTest, TheEnvironmentFileHoldsTheFourteenFieldsInOrder) {
 }
 
 TEST_F(GlobalFilesTest, AMissingEnvironmentFileLeavesTheDefaults) {
-    engine.voice_volume = 5;
+    engine.volumes.voice_volume = 5;
     engine.kidokumode = false;
     engine.text_speed_index = 0;
     engine.skip_mode = SKIP_TO_PAGE_END;
     engine.readEnvironmentFile();
-    EXPECT_EQ(engine.voice_volume, 100);
-    EXPECT_EQ(engine.se_volume, 100);
-    EXPECT_EQ(engine.music_volume, 100);
+    EXPECT_EQ(engine.volumes.voice_volume, 100);
+    EXPECT_EQ(engine.volumes.se_volume, 100);
+    EXPECT_EQ(engine.volumes.music_volume, 100);
     EXPECT_TRUE(engine.kidokumode);
     EXPECT_EQ(engine.text_speed_index, 1);
     EXPECT_EQ(engine.skip_mode, 0);
@@ -107,9 +107,9 @@ TEST_F(GlobalFilesTest, AHandWrittenEnvironmentFileIsAppliedAndWrittenBackUnchan
     EXPECT_EQ(engine.text_speed_index, 0);
     EXPECT_EQ(engine.skip_mode, SKIP_TO_PAGE_END);
     EXPECT_EQ(engine.default_font_name, "Gothic");
-    EXPECT_EQ(engine.voice_volume, 75);
-    EXPECT_EQ(engine.se_volume, 100);
-    EXPECT_EQ(engine.music_volume, 0);
+    EXPECT_EQ(engine.volumes.voice_volume, 75);
+    EXPECT_EQ(engine.volumes.se_volume, 100);
+    EXPECT_EQ(engine.volumes.music_volume, 0);
     EXPECT_FALSE(engine.kidokumode);
     EXPECT_EQ(engine.save_dir_name, "saves");
     EXPECT_EQ(engine.save_dir, engine.script.archive_path + "saves/");
@@ -129,9 +129,9 @@ TEST_F(GlobalFilesTest, OutOfRangeEnvironmentValuesAreIgnoredOrClamped) {
     dir.write("envdata", env.data);
     engine.readEnvironmentFile();
     EXPECT_EQ(engine.text_speed_index, 1);
-    EXPECT_EQ(engine.voice_volume, 100);
-    EXPECT_EQ(engine.se_volume, 100);
-    EXPECT_EQ(engine.music_volume, 0);
+    EXPECT_EQ(engine.volumes.voice_volume, 100);
+    EXPECT_EQ(engine.volumes.se_volume, 100);
+    EXPECT_EQ(engine.volumes.music_volume, 0);
 }
 
 TEST_F(GlobalFilesTest, FullScreenComesFromTheFileUnlessAWindowWasAsked) {
@@ -149,8 +149,8 @@ TEST_F(GlobalFilesTest, FullScreenComesFromTheFileUnlessAWindowWasAsked) {
 TEST_F(GlobalFilesTest, ATruncatedEnvironmentFileReadsZeroPastItsEnd) {
     dir.write("envdata", std::string("\0\0\0\0\1\0", 6));
     engine.readEnvironmentFile();
-    EXPECT_EQ(engine.voice_volume, 100);
-    EXPECT_EQ(engine.music_volume, 100);
+    EXPECT_EQ(engine.volumes.voice_volume, 100);
+    EXPECT_EQ(engine.volumes.music_volume, 100);
     EXPECT_EQ(engine.automode_time, 0);
     EXPECT_EQ(engine.env_flag_a, 1); // the two bytes there
     EXPECT_FALSE(engine.kidokumode);
