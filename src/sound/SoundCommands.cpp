@@ -56,6 +56,7 @@ int32_t Velmora::wavestopCommand() {
 int32_t Velmora::dwaveCommand() {
     const bool play_loaded = script.tokenIs("dwaveplay") || script.tokenIs("dwaveplayloop");
     const bool loop = script.tokenIs("dwaveloop") || script.tokenIs("dwaveplayloop");
+    const bool load_only = script.tokenIs("dwaveload");
     const int32_t channel = effectChannel(script.readInteger());
     if (play_loaded) {
         sound.replayChannel(channel, loop);
@@ -121,12 +122,9 @@ int32_t Velmora::mp3stopCommand() {
 }
 
 int32_t Velmora::mp3fadeCommand() {
+    const bool fade_out = script.tokenIs("mp3fadeout") || script.tokenIs("bgmfadeout");
     // A negative length is no fade, not a wait of some 49 days.
-    const int32_t ms = std::max(script.readInteger(), 0);
-    if (script.tokenIs("mp3fadeout") || script.tokenIs("bgmfadeout"))
-        sound.fadeout_ms = ms;
-    else
-        sound.fadein_ms = ms;
+    (fade_out ? sound.fadeout_ms : sound.fadein_ms) = std::max(script.readInteger(), 0);
     return RESULT_PROCEED;
 }
 
