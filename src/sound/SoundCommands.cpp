@@ -10,6 +10,9 @@ namespace velmora {
 
 namespace {
 
+// How long a fade wait may outlast its fade when the fade's end is late.
+constexpr int32_t FADE_WAIT_MARGIN_MS = 500;
+
 int32_t effectChannel(int32_t channel) {
     return std::clamp(channel, 0, LAST_EFFECT_CHANNEL);
 }
@@ -31,7 +34,11 @@ bool Velmora::waitForFade(FadeWait wait) {
     switch (wait) {
     case FadeWait::None: return false;
     case FadeWait::AtOnce: input.event_mode = 0; return runWait(0);
-    case FadeWait::UntilDone: input.event_mode = WAIT_ANIMATION; return runWait(-1);
+    case FadeWait::UntilDone:
+        // The end of the fade ends the wait; its length bounds it, so the
+        // wait is a timed one and can never outlast the fade by much.
+        input.event_mode = WAIT_ANIMATION;
+        return runWait(sound.fadeLength() + FADE_WAIT_MARGIN_MS);
     }
     return false;
 }

@@ -108,6 +108,7 @@ int32_t SoundSystem::playSoundFile(const std::string& name, int32_t format, bool
 }
 
 bool SoundSystem::playAsMusic(SoundBytes& data) {
+    freeMusic(); // one piece of music at a time
     SDL_RWops* stream = SDL_RWFromMem(data.bytes.get(), static_cast<int>(data.size));
     if (!stream) return false;
     Mix_Music* loaded = Mix_LoadMUS_RW(stream);

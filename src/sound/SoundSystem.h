@@ -109,6 +109,9 @@ class SoundSystem {
     // After UntilDone the caller waits, then calls stopMusic(false).
     FadeWait stopMusicWithFade();
 
+    // The length of the fade in progress, 0 when none.
+    int32_t fadeLength() const { return fade_ms != 0 ? fade_ms : fade_in_ms; }
+
     // Pauses a channel and frees its chunk.
     void stopChannel(int32_t channel);
     // A one-shot sound on channel 50 (click and selection sounds); an empty name plays nothing.
