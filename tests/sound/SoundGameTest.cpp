@@ -218,6 +218,45 @@ TEST(SoundGameTest, MusicFadesOutOverItsTimeAndOnlyOggLetsTheScriptGoOnMeanwhile
     expectFadeOut(heard, spans[1]);
 }
 
+// A VOC file of a 440 Hz sine: the mixer loads it only as a sound chunk, so
+// music in it plays on the music chunk channel.
+std::string toneVoc(double seconds, int amplitude) {
+    constexpr int VOC_RATE = 22222; // the rate that rate code 211 stands for
+    const auto samples = static_cast<uint32_t>(seconds * VOC_RATE);
+    std::string out = std::string("Creative Voice File\x1a", 20);
+    appendLittleEndian(out, 26, 2);     // header size
+    appendLittleEndian(out, 0x010A, 2); // version
+    appendLittleEndian(out, 0x1129, 2); // its check value
+    out += '\x01';                      // a block of sound data
+    appendLittleEndian(out, samples + 2, 3);
+    out += static_cast<char>(211); // 256 - 1000000 / rate
+    out += '\x00';                 // 8-bit unsigned samples
+    for (uint32_t i = 0; i < samples; ++i)
+        out += static_cast<char>(
+            128 + std::lround(amplitude * std::sin(2 * std::numbers::pi * 440 * i / VOC_RATE)));
+    return out + '\x00';
+}
+
+TEST(SoundGameTest, MusicVolumeAndFadeInReachMusicOnEveryPath) {
+    ScratchDir game;
+    game.write("tone.wav", toneWav(1, 8000));
+    game.write("tone.voc", toneVoc(1, 31));
+    const Listening heard = listen(game, "mp3fadein 400 : mp3 \"tone.voc\" : wait 800\n"
+                                         "mp3fadein 0 : mp3vol 50 : mp3 \"tone.wav\" : wait 1100\n"
+                                         // A negative fade is no fade: the stop does not wait.
+                                         "mp3fadeout -5 : resettimer : mp3stop : gettimer %2\n");
+    ASSERT_EQ(heard.run.status, 0) << heard.run.err;
+    EXPECT_LT(test::globalValues(game)[2], 100);
+    const std::vector<Span> spans = heard.spans();
+    ASSERT_EQ(spans.size(), 2u) << loudnessText(heard);
+    // The chunk rises over the fade to its full loudness (31/128 of full scale).
+    const double voc_full = 31 * 256 / std::numbers::sqrt2;
+    EXPECT_LT(heard.rms[spans[0].begin + 2], voc_full * 0.6) << loudnessText(heard);
+    EXPECT_NEAR(heard.level(spans[0].begin + 10, spans[0].end), voc_full, voc_full * 0.05);
+    // Music starts at the volume mp3vol gives it, scaled like every other volume.
+    EXPECT_NEAR(heard.level(spans[1].begin, spans[1].end), FULL / 2, FULL * 0.05 / 2);
+}
+
 size_t countOf(const std::string& text, const std::string& part) {
     size_t count = 0;
     for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
