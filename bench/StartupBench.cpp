@@ -46,7 +46,7 @@ std::string firstSceneScript(const std::string& script) {
     return script.substr(0, at + shown.size()) + FRAME_MARKER + "\nend\n";
 }
 
-// The cut demo and its pictures in a scratch directory, removed at exit.
+// The cut demo, its pictures and its sounds in a scratch directory, removed at exit.
 class FirstSceneGame {
   public:
     FirstSceneGame() {
@@ -56,6 +56,7 @@ class FirstSceneGame {
         fs::create_directories(directory, error);
         for (const auto& entry : fs::directory_iterator(VELMORA_DEMO_PICTURES, error))
             fs::copy_file(entry.path(), directory / entry.path().filename(), error);
+        fs::copy(VELMORA_DEMO_SOUNDS, directory, fs::copy_options::recursive, error);
         std::ifstream in(fs::path(VELMORA_DEMO_DIR) / "0.txt", std::ios::binary);
         std::stringstream text;
         text << in.rdbuf();

@@ -240,10 +240,10 @@ TEST_F(ExecutionLoopTest, DefineCommandOutsideTheDefineSectionIsAParseError) {
         << result.err;
 }
 
-// The demo's own script, pictures and scripted clicks in a scratch copy: it
-// runs to its end, its screenshots show the background and the standing
-// pictures where each scene put them, and the story text is drawn in its
-// window without touching the rest of the screen.
+// The demo's own script, pictures, sounds and scripted clicks in a scratch
+// copy: it runs to its end, its screenshots show the background and the
+// standing pictures where each scene put them, and the story text is drawn in
+// its window without touching the rest of the screen.
 TEST_F(ExecutionLoopTest, DemoGameRunsToItsEnd) {
     namespace fs = std::filesystem;
     const fs::path source = fs::path(__FILE__).parent_path() / "../../examples/demo";
@@ -251,6 +251,7 @@ TEST_F(ExecutionLoopTest, DemoGameRunsToItsEnd) {
     fs::copy_file(source / "0.txt", game.path() / "0.txt");
     for (const auto& entry : fs::directory_iterator(VELMORA_DEMO_PICTURES))
         fs::copy_file(entry.path(), game.path() / entry.path().filename());
+    fs::copy(VELMORA_DEMO_SOUNDS, game.path(), fs::copy_options::recursive);
     fs::copy_file(source / "autoplay.txt", game.path() / "autoplay.txt");
     fs::create_directory(game.path() / "screenshots");
 
