@@ -83,18 +83,26 @@ struct Listening {
 // Plays `start` in a game with globalon and 10 variables, so that
 // test::globalValues reads what it left.
 RunResult playGame(const ScratchDir& game, const std::string& start,
-                   const std::vector<std::string>& env = {}) {
-    game.write("0.txt", ";$V10G0\n*define\nglobalon\ngame\n*start\n" + start + "end\n");
+                   std::vector<std::string> env = {}, const std::string& define = "",
+                   const std::string& input = "") {
+    game.write("0.txt",
+               ";$V10G0\n*define\nglobalon\n" + define + "game\n*start\n" + start + "end\n");
+    if (!input.empty()) {
+        game.write("input.txt", input);
+        env.push_back("VELMORA_INPUT=" + (game.path() / "input.txt").string());
+    }
     return test::runEngine({"-r", game.path().string()}, game.path(), 30, env);
 }
 
 // Plays `start` through the disk audio driver and measures what it sounded like.
-Listening listen(const ScratchDir& game, const std::string& start) {
+Listening listen(const ScratchDir& game, const std::string& start, const std::string& define = "",
+                 const std::string& input = "") {
     const std::string raw = "out.raw";
     Listening heard{
         playGame(game, start,
                  {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + (game.path() / raw).string(),
-                  "SDL_DISKAUDIODELAY=93"}),
+                  "SDL_DISKAUDIODELAY=93"},
+                 define, input),
         {}};
     const std::string bytes = game.read(raw);
     for (size_t at = 0; at + WINDOW_BYTES <= bytes.size(); at += WINDOW_BYTES) {
@@ -216,6 +224,34 @@ TEST(SoundGameTest, MusicFadesOutOverItsTimeAndOnlyOggLetsTheScriptGoOnMeanwhile
     ASSERT_EQ(spans.size(), 2u) << loudnessText(heard);
     expectFadeOut(heard, spans[0]);
     expectFadeOut(heard, spans[1]);
+}
+
+// The sounds a player's actions make: a sprite control string's sound letter,
+// the click-wait and page-wait sounds, and the sound of taking a choice.
+TEST(SoundGameTest, ClicksChoicesAndControlStringsPlayTheirSounds) {
+    ScratchDir game;
+    const struct {
+        const char* file;
+        double amplitude;
+    } sounds[] = {
+        {"letter.wav", 8000}, {"click.wav", 4000}, {"page.wav", 2000}, {"pick.wav", 6000}};
+    for (const auto& sound : sounds) game.write(sound.file, toneWav(0.3, sound.amplitude));
+    const Listening heard =
+        listen(game,
+               "spstr \"S60,(letter.wav)\" : wait 500\n\x82\xa0@\nwait 500\n\x82\xa2\\\nwait 500\n"
+               "selnum %1,\"A\",\"B\"\nwait 500\n",
+               "setwindow 10,20,5,4,20,20,2,4,0,0,0,\"#808080\",0,0,319,239\n"
+               "clickvoice \"click.wav\",\"page.wav\"\nselectvoice \"\",\"\",\"pick.wav\"\n",
+               "idle click\nidle click\nidle click 15 50\n");
+    ASSERT_EQ(heard.run.status, 0) << heard.run.err;
+    EXPECT_EQ(test::globalValues(game)[1], 1); // B was taken
+    const std::vector<Span> spans = heard.spans();
+    ASSERT_EQ(spans.size(), std::size(sounds)) << loudnessText(heard);
+    for (size_t n = 0; n < spans.size(); ++n) {
+        SCOPED_TRACE(sounds[n].file);
+        const double level = sounds[n].amplitude / std::numbers::sqrt2;
+        EXPECT_NEAR(heard.level(spans[n].begin, spans[n].end), level, level * 0.05);
+    }
 }
 
 // A VOC file of a 440 Hz sine: the mixer loads it only as a sound chunk, so
