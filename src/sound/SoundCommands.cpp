@@ -69,8 +69,7 @@ int32_t Velmora::dwaveCommand() {
         sound.replayChannel(channel, loop);
         return RESULT_PROCEED;
     }
-    const int32_t format =
-        script.tokenIs("dwaveload") ? SOUND_AS_CHUNK | SOUND_LOAD_ONLY : SOUND_AS_CHUNK;
+    const int32_t format = load_only ? SOUND_AS_CHUNK | SOUND_LOAD_ONLY : SOUND_AS_CHUNK;
     sound.playSoundFile(script.readStr(), format, loop, channel);
     return RESULT_PROCEED;
 }
