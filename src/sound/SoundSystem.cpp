@@ -8,6 +8,7 @@
 
 #include "archive/BaseReader.h"
 #include "common/Exit.h"
+#include "sound/SoundFileCheck.h"
 #include "sound/SoundNotices.h"
 
 namespace velmora {
@@ -90,6 +91,7 @@ int32_t SoundSystem::playSoundFile(const std::string& name, int32_t format, bool
     if (!audio_open) return SOUND_NOT_READ;
     SoundBytes data;
     if (!readSoundFile(name, format, data)) return SOUND_NOT_READ;
+    if (!soundContainerIsSafe(data.bytes.get(), data.size)) return SOUND_UNPLAYABLE;
 
     if ((format & SOUND_AS_MUSIC) && playAsMusic(data)) {
         music_data = std::move(data);

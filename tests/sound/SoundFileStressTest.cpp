@@ -125,5 +125,22 @@ TEST_F(SoundFileStressTest, GarbledFilesEndInALegalResult) {
     EXPECT_EQ(play(INTACT, FORMATS[1]), SOUND_AS_CHUNK);
 }
 
+// Headers whose lengths claim far more than the file holds: the mixer's
+// loaders would allocate what they claim (or read past the end), so the
+// files are refused before they reach it.
+TEST_F(SoundFileStressTest, LengthsBeyondTheFileAreRefused) {
+    std::string wav = INTACT;
+    wav.replace(16, 4, "\xff\xff\xff\xff", 4); // the "fmt " chunk's length
+    const std::string voc("Creative Voice File\x1a\x1a\x00\x0a\x01\x29\x11"
+                          "\x01\x22\x00\x80\x83\x00\x00\x00\x00\x41",
+                          37); // a sound block claiming 8 MB
+    const std::string aiff("FORM\0\0\0\x40"
+                           "AIFFCOMM\x7f\0\0\0",
+                           20);
+    for (const std::string& bytes : {wav, voc, aiff}) {
+        for (int32_t format : FORMATS) EXPECT_EQ(play(bytes, format), SOUND_UNPLAYABLE);
+    }
+}
+
 } // namespace
 } // namespace velmora
