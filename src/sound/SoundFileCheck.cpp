@@ -28,6 +28,14 @@ uint32_t bigEndian32(const uint8_t* at) {
     return uint32_t{at[0]} << 24 | uint32_t{at[1]} << 16 | uint32_t{at[2]} << 8 | at[3];
 }
 
+// A chunk of `length` can be stepped over within the `left` bytes from its
+// start. An odd length is refused: the format pads it to even, but the
+// mixer's loaders step over it unpadded, and the two walks would see
+// different chunks after it.
+bool skippable(uint32_t length, size_t left) {
+    return length % 2 == 0 && length <= left - CHUNK_HEADER;
+}
+
 // The chunks of a WAV file from offset 12: "fmt " first, every chunk inside
 // the file, up to a "data" chunk, whose samples may be cut short.
 bool wavIsSafe(const uint8_t* data, size_t size) {
@@ -39,9 +47,8 @@ bool wavIsSafe(const uint8_t* data, size_t size) {
         if (tagIs(chunk, "data")) return !first;
         if (first && (!tagIs(chunk, "fmt ") || length < WAV_FMT_MIN)) return false;
         first = false;
-        if (length > size - at - CHUNK_HEADER) return false;
-        at += CHUNK_HEADER + length + (length & 1);
-        if (at > size) return false;
+        if (!skippable(length, size - at)) return false;
+        at += CHUNK_HEADER + length;
     }
     return false;
 }
@@ -58,9 +65,8 @@ bool aiffIsSafe(const uint8_t* data, size_t size) {
         common = common || tagIs(chunk, "COMM");
         sound = sound || tagIs(chunk, "SSND");
         if (common && sound) break;
-        if (length > size - at - CHUNK_HEADER) return false;
-        at += CHUNK_HEADER + length + (length & 1);
-        if (at > size) return false;
+        if (!skippable(length, size - at)) return false;
+        at += CHUNK_HEADER + length;
     }
     return common && sound;
 }
@@ -82,11 +88,16 @@ bool vocIsSafe(const uint8_t* data, size_t size) {
 } // namespace
 
 bool soundContainerIsSafe(const uint8_t* data, size_t size) {
-    if (size >= 12 && tagIs(data, "RIFF") && tagIs(data + 8, "WAVE")) return wavIsSafe(data, size);
-    if (size >= 12 && tagIs(data, "FORM") && (tagIs(data + 8, "AIFF") || tagIs(data + 8, "AIFC")))
-        return aiffIsSafe(data, size);
-    if (size >= VOC_SIGNATURE_SIZE && std::memcmp(data, VOC_SIGNATURE, VOC_SIGNATURE_SIZE) == 0)
-        return vocIsSafe(data, size);
+    // The loaders choose by the first four bytes alone.
+    if (size < 4) return true;
+    if (tagIs(data, "RIFF"))
+        return size >= 12 && (!tagIs(data + 8, "WAVE") || wavIsSafe(data, size));
+    if (tagIs(data, "FORM"))
+        return size >= 12 && (tagIs(data + 8, "AIFF") || tagIs(data + 8, "AIFC")) &&
+               aiffIsSafe(data, size);
+    if (std::memcmp(data, VOC_SIGNATURE, 4) == 0)
+        return size >= VOC_SIGNATURE_SIZE &&
+               std::memcmp(data, VOC_SIGNATURE, VOC_SIGNATURE_SIZE) == 0 && vocIsSafe(data, size);
     return true;
 }
 

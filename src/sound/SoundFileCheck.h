@@ -9,9 +9,10 @@
 
 namespace velmora {
 
-// False when the bytes claim a WAV, AIFF or VOC container whose chunks or
-// blocks do not hold together: the first chunk of a WAV is not "fmt ", a
-// length runs past the end, or the chunk with the samples is never reached.
+// False when the bytes begin like a WAV, AIFF or VOC file whose chunks or
+// blocks do not hold together: the header is cut short, the first chunk of a
+// WAV is not "fmt ", a length runs past the end, or the chunk with the
+// samples is never reached.
 bool soundContainerIsSafe(const uint8_t* data, size_t size);
 
 } // namespace velmora

@@ -125,10 +125,10 @@ TEST_F(SoundFileStressTest, GarbledFilesEndInALegalResult) {
     EXPECT_EQ(play(INTACT, FORMATS[1]), SOUND_AS_CHUNK);
 }
 
-// Headers whose lengths claim far more than the file holds: the mixer's
-// loaders would allocate what they claim (or read past the end), so the
+// Headers that do not hold together: the mixer's loaders would allocate what
+// a length claims, read past the end, or step over chunks for ever, so the
 // files are refused before they reach it.
-TEST_F(SoundFileStressTest, LengthsBeyondTheFileAreRefused) {
+TEST_F(SoundFileStressTest, HeadersThatDoNotHoldTogetherAreRefused) {
     std::string wav = INTACT;
     wav.replace(16, 4, "\xff\xff\xff\xff", 4); // the "fmt " chunk's length
     const std::string voc("Creative Voice File\x1a\x1a\x00\x0a\x01\x29\x11"
@@ -137,7 +137,11 @@ TEST_F(SoundFileStressTest, LengthsBeyondTheFileAreRefused) {
     const std::string aiff("FORM\0\0\0\x40"
                            "AIFFCOMM\x7f\0\0\0",
                            20);
-    for (const std::string& bytes : {wav, voc, aiff}) {
+    // An odd length, which the loaders step over without the padding byte.
+    const std::string odd("FORM\0\0\0\x40"
+                          "AIFFNAME\0\0\0\x01xSSND\0\0\0\0COMM",
+                          37);
+    for (const std::string& bytes : {wav, voc, aiff, odd, std::string("FORMAIFF")}) {
         for (int32_t format : FORMATS) EXPECT_EQ(play(bytes, format), SOUND_UNPLAYABLE);
     }
 }
