@@ -19,6 +19,8 @@ import struct
 import sys
 import zlib
 
+from demo_outputs import make_outputs
+
 OUTPUTS = ("harbour.png", "mira.png", "tomas.png", "lantern.png", "gull.png", "tide.png")
 
 
@@ -256,19 +258,6 @@ def tide():
 
 
 def main(argv):
-    force = "--force" in argv
-    args = [a for a in argv if a != "--force"]
-    here = os.path.dirname(os.path.abspath(__file__))
-    out_dir = args[0] if args else os.path.join(here, "..", "examples", "demo")
-    os.makedirs(out_dir, exist_ok=True)
-    script_time = os.path.getmtime(__file__)
-
-    def fresh(name):
-        path = os.path.join(out_dir, name)
-        return os.path.exists(path) and os.path.getmtime(path) >= script_time
-
-    if not force and all(fresh(name) for name in OUTPUTS):
-        return 0
     pictures = {
         "harbour.png": (harbour, False),
         "mira.png": (lambda: figure(150, 360, (150, 40, 60), (70, 40, 36)), True),
@@ -277,11 +266,13 @@ def main(argv):
         "gull.png": (gull, True),
         "tide.png": (tide, False),
     }
-    for name in OUTPUTS:
+
+    def write(path, name):
         draw, alpha = pictures[name]
         canvas = draw()
-        write_png(os.path.join(out_dir, name), canvas.width, canvas.height, canvas.pixels, alpha)
-    return 0
+        write_png(path, canvas.width, canvas.height, canvas.pixels, alpha)
+
+    return make_outputs(argv, __file__, OUTPUTS, write)
 
 
 if __name__ == "__main__":

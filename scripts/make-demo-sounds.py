@@ -19,6 +19,8 @@ import os
 import sys
 import wave
 
+from demo_outputs import make_outputs
+
 OUTPUTS = ("bell.wav", os.path.join("voice", "mira1.wav"), "tide.wav")
 
 RATE = 22050
@@ -234,23 +236,8 @@ def tide():
 
 
 def main(argv):
-    force = "--force" in argv
-    args = [a for a in argv if a != "--force"]
-    here = os.path.dirname(os.path.abspath(__file__))
-    out_dir = args[0] if args else os.path.join(here, "..", "examples", "demo")
-    os.makedirs(out_dir, exist_ok=True)
-    script_time = os.path.getmtime(__file__)
-
-    def fresh(name):
-        path = os.path.join(out_dir, name)
-        return os.path.exists(path) and os.path.getmtime(path) >= script_time
-
-    if not force and all(fresh(name) for name in OUTPUTS):
-        return 0
     sounds = dict(zip(OUTPUTS, (bell, voice, tide)))
-    for name in OUTPUTS:
-        write_wav(os.path.join(out_dir, name), sounds[name]())
-    return 0
+    return make_outputs(argv, __file__, OUTPUTS, lambda path, name: write_wav(path, sounds[name]()))
 
 
 if __name__ == "__main__":
