@@ -51,6 +51,11 @@ void reportCaseAndEnd(int signal_number) {
     std::raise(signal_number);
 }
 
+// The bytes of a literal, zeros included, without its terminator.
+template <size_t N> std::string bytesOf(const char (&literal)[N]) {
+    return {literal, N - 1};
+}
+
 struct Case {
     std::string label;
     std::string bytes;
@@ -131,18 +136,23 @@ TEST_F(SoundFileStressTest, GarbledFilesEndInALegalResult) {
 TEST_F(SoundFileStressTest, HeadersThatDoNotHoldTogetherAreRefused) {
     std::string wav = INTACT;
     wav.replace(16, 4, "\xff\xff\xff\xff", 4); // the "fmt " chunk's length
-    const std::string voc("Creative Voice File\x1a\x1a\x00\x0a\x01\x29\x11"
-                          "\x01\x22\x00\x80\x83\x00\x00\x00\x00\x41",
-                          37); // a sound block claiming 8 MB
-    const std::string aiff("FORM\0\0\0\x40"
-                           "AIFFCOMM\x7f\0\0\0",
-                           20);
+    // A sound block claiming 8 MB.
+    const std::string voc = bytesOf("Creative Voice File\x1a\x1a\x00\x0a\x01\x29\x11"
+                                    "\x01\x22\x00\x80\x83\x00\x00\x00\x00\x41");
+    const std::string aiff = bytesOf("FORM\0\0\0\x40"
+                                     "AIFFCOMM\x7f\0\0\0");
     // An odd length, which the loaders step over without the padding byte.
-    const std::string odd("FORM\0\0\0\x40"
-                          "AIFFNAME\0\0\0\x01xSSND\0\0\0\0COMM",
-                          37);
-    for (const std::string& bytes : {wav, voc, aiff, odd, std::string("FORMAIFF")}) {
-        for (int32_t format : FORMATS) EXPECT_EQ(play(bytes, format), SOUND_UNPLAYABLE);
+    const std::string odd = bytesOf("FORM\0\0\0\x40"
+                                    "AIFFNAME\0\0\0\x01x\0COMM\0\0\0\0SSND\0\0\0\0");
+    const Case cases[] = {{"fmt length", wav},
+                          {"VOC block", voc},
+                          {"COMM length", aiff},
+                          {"odd length", odd},
+                          {"bare FORM", "FORMAIFF"}};
+    for (const Case& refused : cases) {
+        SCOPED_TRACE(refused.label);
+        playing_case = refused.label.c_str();
+        for (int32_t format : FORMATS) EXPECT_EQ(play(refused.bytes, format), SOUND_UNPLAYABLE);
     }
 }
 
