@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -108,17 +109,38 @@ RunResult playScripted(const ScratchDir& game, const std::string& start,
     return runEngine({"-r", game.path().string()}, game.path(), 30, env);
 }
 
-std::vector<int32_t> globalValues(const ScratchDir& game, size_t count) {
+namespace {
+
+// Each record of gloval.sav: a little-endian int32, then a text ending in a 0 byte.
+void readGlobals(const ScratchDir& game, size_t count, std::vector<int32_t>& values,
+                 std::vector<std::string>& texts) {
     const std::string bytes = game.read("gloval.sav");
-    std::vector<int32_t> values;
-    // Each record: a little-endian int32 and an empty text (one 0 byte).
-    for (size_t at = 0; at + 5 <= bytes.size(); at += 5) {
+    for (size_t at = 0; at + 4 < bytes.size();) {
         uint32_t v = 0;
         for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<uint8_t>(bytes[at + i]);
         values.push_back(static_cast<int32_t>(v));
+        const size_t end = std::min(bytes.find('\0', at + 4), bytes.size());
+        texts.push_back(bytes.substr(at + 4, end - at - 4));
+        at = end + 1;
     }
     values.resize(count);
+    texts.resize(count);
+}
+
+} // namespace
+
+std::vector<int32_t> globalValues(const ScratchDir& game, size_t count) {
+    std::vector<int32_t> values;
+    std::vector<std::string> texts;
+    readGlobals(game, count, values, texts);
     return values;
+}
+
+std::vector<std::string> globalTexts(const ScratchDir& game, size_t count) {
+    std::vector<int32_t> values;
+    std::vector<std::string> texts;
+    readGlobals(game, count, values, texts);
+    return texts;
 }
 
 RunResult runEngine(const std::vector<std::string>& args, const std::filesystem::path& cwd,

@@ -61,9 +61,10 @@ constexpr const char* TEST_FONT_PATH = "/usr/share/fonts/opentype/ipafont-gothic
 RunResult playScripted(const ScratchDir& game, const std::string& start,
                        const std::string& input_lines, const std::string& define = "");
 
-// The values of the first `count` global variables a game with `;$V10G0`
-// and `globalon` left in gloval.sav (0 for those missing).
+// The first `count` global variables a game with `;$V10G0` and `globalon`
+// left in gloval.sav (0 and empty for those missing): numbers and texts.
 std::vector<int32_t> globalValues(const ScratchDir& game, size_t count = 10);
+std::vector<std::string> globalTexts(const ScratchDir& game, size_t count = 10);
 
 // What a headless start prints after the version line for a screen of that size.
 inline std::string startupLines(int width = 640, int height = 480) {

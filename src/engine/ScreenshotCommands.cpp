@@ -17,8 +17,9 @@ int32_t Velmora::getscreenshotCommand() {
         w = toScreen(w);
         h = toScreen(h);
     }
-    screenshot_width = w == 0 ? 1 : w;
-    screenshot_height = h == 0 ? 1 : h;
+    // No size is 1 x 1, so a later savescreenshot always has a picture to write.
+    screenshot_width = w <= 0 ? 1 : w;
+    screenshot_height = h <= 0 ? 1 : h;
     if (screen.screen_surface && screen.screenshot_surface)
         copyArea(screen.screen_surface, screen.screenshot_surface, screen.bounds());
     return RESULT_PROCEED;

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -381,6 +382,15 @@ class Velmora : public CommandInterpreter {
     int32_t stopCommand();
 
     SoundSystem sound{volumes};
+
+    // ---- Save slots ----
+    // The slot file's path: in the save directory when one is set.
+    std::string slotPath(int32_t slot) const;
+    // The save text stored after a slot's save image; none without one.
+    std::optional<std::string> readSaveStrFromFile(int32_t slot);
+    int32_t savefileexistCommand();
+    int32_t savetimeCommand();
+    int32_t getsavestrCommand();
 
     // ---- Story text ----
     // A text line: the name tag, the pretextgosub hook, then every unit of text.
