@@ -81,7 +81,7 @@ template <class Io, class State> void textWindowGroup(Io& io, State& s) {
     ignored(io, 0);
     flag(io, w.rmenu_enabled);
     for (auto& component : w.text_color) lowByte(io, component);
-    for (auto& cursor : s.cursors) io.string(cursor.tag_string);
+    for (auto& cursor : s.cursor_images) io.string(cursor.tag_string);
     io.int32(w.window_effect_type);
     io.int32(w.window_effect_duration);
     io.string(w.window_effect_picture);
@@ -100,23 +100,23 @@ template <class Io, class State> void textWindowGroup(Io& io, State& s) {
 
 template <class Io, class State> void cursorGroup(Io& io, State& s) {
     // 1 when the cursor follows the text; anything else reads as absolute.
-    for (auto& cursor : s.cursors) {
+    for (auto& cursor : s.cursor_images) {
         int32_t follows = cursor.absolute_position ? 0 : 1;
         io.int32(follows);
         if constexpr (Io::reading) cursor.absolute_position = follows != 1;
     }
-    for (auto& cursor : s.cursors) io.int32(cursor.position.x);
-    for (auto& cursor : s.cursors) io.int32(cursor.position.y);
+    for (auto& cursor : s.cursor_images) io.int32(cursor.position.x);
+    for (auto& cursor : s.cursor_images) io.int32(cursor.position.y);
 }
 
 template <class Io, class State> void pictureGroups(Io& io, State& s) {
-    io.string(s.background_name);
-    for (auto& standing : s.standing) io.string(standing.tag_string);
-    for (auto& standing : s.standing) io.int32(standing.position.x);
-    for (auto& standing : s.standing) io.int32(standing.position.y);
-    for (size_t i = 0; i < s.standing.size(); ++i) ignored(io, 0);
+    io.string(s.background_image_name);
+    for (auto& standing : s.standing_images) io.string(standing.tag_string);
+    for (auto& standing : s.standing_images) io.int32(standing.position.x);
+    for (auto& standing : s.standing_images) io.int32(standing.position.y);
+    for (size_t i = 0; i < s.standing_images.size(); ++i) ignored(io, 0);
     if (io.version >= SAVE_ALPHA_VERSION)
-        for (size_t i = 0; i < s.standing.size(); ++i) ignored(io, -1);
+        for (size_t i = 0; i < s.standing_images.size(); ++i) ignored(io, -1);
 
     for (auto& sprite : s.sprites) {
         io.string(sprite.tag_string);
@@ -223,7 +223,7 @@ template <class Io, class State> void barAndNumberGroups(Io& io, State& s) {
     io.int32(erase_flag);
     if constexpr (Io::reading) s.erase_window = erase_flag;
     ignored(io, 1);
-    optionalRecords(io, s.bars, MISSING_BAR, [](Io& io, auto& bar) {
+    optionalRecords(io, s.bar_images, MISSING_BAR, [](Io& io, auto& bar) {
         io.int32(bar.value);
         point(io, bar.position);
         io.int32(bar.full_width);
@@ -232,7 +232,7 @@ template <class Io, class State> void barAndNumberGroups(Io& io, State& s) {
         colourBytes(io, bar.fill_colour);
         ignoredByte(io, 0);
     });
-    optionalRecords(io, s.numbers, MISSING_NUMBER, [](Io& io, auto& number) {
+    optionalRecords(io, s.number_images, MISSING_NUMBER, [](Io& io, auto& number) {
         io.int32(number.value);
         point(io, number.position);
         io.int32(number.font_size_x);

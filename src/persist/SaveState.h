@@ -145,10 +145,10 @@ struct SaveState {
     int32_t version = SAVE_VERSION;
 
     SavedTextWindow text_window;
-    std::array<SavedCursor, 2> cursors; // click wait, page wait
+    std::array<SavedCursor, 2> cursor_images; // click wait, page wait
 
-    std::string background_name; // `background_image.image_name`
-    std::array<SavedStanding, STANDING_COUNT> standing;
+    std::string background_image_name; // a file name or a colour
+    std::array<SavedStanding, STANDING_COUNT> standing_images;
     std::array<SavedSprite, SPRITE_COUNT> sprites;
 
     std::vector<SavedVariable> variables; // 0 up to `global_border`
@@ -161,8 +161,8 @@ struct SaveState {
     SoundRecord sound; // the loop sound's names included
 
     int32_t erase_window = 0;
-    std::array<std::optional<SavedBar>, BAR_COUNT> bars;
-    std::array<std::optional<SavedNumber>, NUMBER_COUNT> numbers;
+    std::array<std::optional<SavedBar>, BAR_COUNT> bar_images;
+    std::array<std::optional<SavedNumber>, NUMBER_COUNT> number_images;
 
     std::string btndef_tag_string; // of `btndef_picture`
     // Every cell of every declared array, in declaration and storage order

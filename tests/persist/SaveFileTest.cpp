@@ -22,10 +22,10 @@ SaveState richState() {
     s.text_window = {
         true,    false,    true,     {10, 20, 30}, 18,    400, "mask.png",        {8, 16},
         {20, 5}, {24, 24}, {26, 28}, {1, 2, 3},    false, 40,  {10, 20, 100, 40}, ":a;win.png"};
-    s.cursors[0] = {":l/3,100,0;cur.png", false, {11, 13}};
-    s.cursors[1] = {"", true, {-12, 14}};
-    s.background_name = "#102030";
-    s.standing[2] = {"right.png", {400, 10}};
+    s.cursor_images[0] = {":l/3,100,0;cur.png", false, {11, 13}};
+    s.cursor_images[1] = {"", true, {-12, 14}};
+    s.background_image_name = "#102030";
+    s.standing_images[2] = {"right.png", {400, 10}};
     s.sprites[0] = {"first.png", {1, 2}, true, 3, 128};
     s.sprites[999] = {"last.png", {-5, 6}, false, 0, 255};
     s.variables = {{7, "seven"}, {-1, ""}};
@@ -36,9 +36,9 @@ SaveState richState() {
     s.sound = {"wave.wav", true,  "song.ogg", true, true,
                "midi.mid", false, 4,          true, {"intro.ogg", "loop.ogg"}};
     s.erase_window = 2;
-    s.bars[0] = SavedBar{0, {5, 6}, 100, 8, 50, {1, 2, 3}}; // a bar showing 0
-    s.bars[99] = SavedBar{25, {0, 0}, 200, 4, 100, {}};
-    s.numbers[3] = SavedNumber{0, {1, 2}, 16, 18, {9, 8, 7}};
+    s.bar_images[0] = SavedBar{0, {5, 6}, 100, 8, 50, {1, 2, 3}}; // a bar showing 0
+    s.bar_images[99] = SavedBar{25, {0, 0}, 200, 4, 100, {}};
+    s.number_images[3] = SavedNumber{0, {1, 2}, 16, 18, {9, 8, 7}};
     s.btndef_tag_string = "buttons.png";
     s.array_cells = {4, -5};
     s.ruby_space = true;
@@ -172,10 +172,10 @@ TEST(SaveFileTest, EveryVersionReadsItsOwnFields) {
         EXPECT_EQ(s.text_window.window_shade_color, (Rgb{1, 2, 3}));
         EXPECT_TRUE(s.text_window.script_rect == (SavedRect{10, 20, 100, 40}));
         EXPECT_EQ(s.text_window.tag_string, "win");
-        EXPECT_EQ(s.cursors[0].tag_string, "cursor0");
-        EXPECT_TRUE(!s.cursors[0].absolute_position && s.cursors[1].absolute_position);
-        EXPECT_TRUE(s.cursors[1].position == (Vec2{12, 14}));
-        EXPECT_EQ(s.background_name, "bg");
+        EXPECT_EQ(s.cursor_images[0].tag_string, "cursor0");
+        EXPECT_TRUE(!s.cursor_images[0].absolute_position && s.cursor_images[1].absolute_position);
+        EXPECT_TRUE(s.cursor_images[1].position == (Vec2{12, 14}));
+        EXPECT_EQ(s.background_image_name, "bg");
         EXPECT_TRUE(s.sprites[999].visible);
         EXPECT_EQ(s.sprites[999].tag_string, "last");
         EXPECT_TRUE(s.variables == (std::vector<SavedVariable>{{7, "seven"}, {0, ""}}));
@@ -187,11 +187,11 @@ TEST(SaveFileTest, EveryVersionReadsItsOwnFields) {
         EXPECT_EQ(s.sound.music_name, "music");
         EXPECT_EQ(s.sound.loopbgm_names[1], "loop");
         EXPECT_EQ(s.erase_window, 2);
-        ASSERT_TRUE(s.bars[0].has_value()); // a bar showing 0 is kept
-        EXPECT_EQ(s.bars[0]->max_value, 50);
-        EXPECT_EQ(s.bars[0]->fill_colour, (Rgb{3, 2, 1}));
-        EXPECT_FALSE(s.bars[1].has_value());
-        EXPECT_TRUE(s.numbers[3].has_value() && !s.numbers[2].has_value());
+        ASSERT_TRUE(s.bar_images[0].has_value()); // a bar showing 0 is kept
+        EXPECT_EQ(s.bar_images[0]->max_value, 50);
+        EXPECT_EQ(s.bar_images[0]->fill_colour, (Rgb{3, 2, 1}));
+        EXPECT_FALSE(s.bar_images[1].has_value());
+        EXPECT_TRUE(s.number_images[3].has_value() && !s.number_images[2].has_value());
         EXPECT_EQ(s.btndef_tag_string, "btn");
         ASSERT_EQ(s.pages.size(), 2u);
         EXPECT_EQ(s.pages[1].text, "p2");
@@ -264,6 +264,10 @@ TEST(SaveFileTest, ShortLyingAndForeignFilesAreRefused) {
         }
         EXPECT_FALSE(error.empty());
     }
+    // The version the caller shows, or none ("unknown") without the magic.
+    const std::vector<uint8_t> newer = withHeader("VLM\x02\x09");
+    EXPECT_EQ(saveFileVersion(newer.data(), newer.size()), 209);
+    EXPECT_EQ(saveFileVersion(good.data() + 1, good.size() - 1), std::nullopt);
     SaveState back;
     std::string error;
     EXPECT_EQ(parse(good, back, error, none), SaveParse::Parsed) << error;
