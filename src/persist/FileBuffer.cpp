@@ -47,6 +47,11 @@ bool FileBuffer::load(const std::string& path) {
     return readWholeFile(path, FILE_BUFFER_LIMIT, data);
 }
 
+void FileBuffer::assign(const uint8_t* bytes, size_t size) {
+    data.assign(bytes, bytes + size);
+    read_position = 0;
+}
+
 void FileBuffer::writeInt(int32_t value) {
     uint32_t bits = static_cast<uint32_t>(value);
     for (int shift = 0; shift < 32; shift += 8) data.push_back(static_cast<uint8_t>(bits >> shift));
@@ -71,6 +76,12 @@ int32_t FileBuffer::readInt() {
         bits |= byte << shift;
     }
     return static_cast<int32_t>(bits);
+}
+
+uint8_t FileBuffer::readByte() {
+    uint8_t byte = read_position < data.size() ? data[read_position] : 0;
+    ++read_position;
+    return byte;
 }
 
 std::string FileBuffer::readString() {

@@ -24,14 +24,18 @@ class FileBuffer {
     void clear();
     // Replaces the contents by the file's; false (and empty) when it cannot be opened.
     bool load(const std::string& path);
+    // Replaces the contents by a copy of `size` bytes at `bytes`.
+    void assign(const uint8_t* bytes, size_t size);
     bool save(const std::string& path) const { return replaceFile(path, data.data(), data.size()); }
 
     void writeInt(int32_t value);
+    void writeByte(uint8_t value) { data.push_back(value); }
     // An empty string is written as the terminating 0 alone.
     void writeString(const std::string& text);
     void writeBytes(const uint8_t* bytes, size_t size);
 
     int32_t readInt();
+    uint8_t readByte();
     // The bytes up to the next 0 byte or the end; empty stands for absent.
     std::string readString();
     // Everything not read yet; the read position moves to the end.
@@ -40,6 +44,10 @@ class FileBuffer {
     const std::vector<uint8_t>& bytes() const { return data; }
     size_t size() const { return data.size(); }
     bool atEnd() const { return read_position >= data.size(); }
+    // The bytes not read yet.
+    size_t remaining() const { return atEnd() ? 0 : data.size() - read_position; }
+    // Some read went past the end (and gave 0 or absent for what was missing).
+    bool overran() const { return read_position > data.size(); }
 
   private:
     std::vector<uint8_t> data;

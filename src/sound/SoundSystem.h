@@ -51,6 +51,8 @@ struct SoundRecord {
     bool cd_loop = false;
     std::array<std::string, 2> loopbgm_names; // first part, looping part
 
+    bool operator==(const SoundRecord&) const = default;
+
     static constexpr int32_t CD_NONE = -1;
     static constexpr int32_t CD_MIDI = -2; // MIDI music holds the music slot
 };

@@ -21,6 +21,7 @@ struct Vec2 {
     // Component 0 is x, 1 is y: the writing direction picks one.
     int32_t& operator[](int32_t d) { return d ? y : x; }
     int32_t operator[](int32_t d) const { return d ? y : x; }
+    bool operator==(const Vec2&) const = default;
 };
 
 struct FontState {
