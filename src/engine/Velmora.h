@@ -17,6 +17,7 @@
 #include "input/ScriptedInput.h"
 #include "interp/CommandInterpreter.h"
 #include "interp/RandomSource.h"
+#include "persist/SaveFile.h"
 #include "sound/SoundSystem.h"
 #include "text/GlyphRenderer.h"
 #include "text/TextRenderContext.h"
@@ -382,6 +383,15 @@ class Velmora : public CommandInterpreter {
     int32_t stopCommand();
 
     SoundSystem sound{volumes};
+
+    // ---- Saving and loading ----
+    // The engine's state as a save file holds it (the save image's contents).
+    SaveState captureSaveState();
+    // Checks a parsed save against this script and applies it: false, with a
+    // message and nothing changed, when a stored position does not fit.
+    bool applySaveState(const SaveState& state);
+    // What the script declares and a save file does not record.
+    SaveLayout saveLayout() const;
 
     // ---- Save slots ----
     // The slot file's path: in the save directory when one is set.
