@@ -50,6 +50,7 @@ void Velmora::resetEngineState() {
 void Velmora::restartGame() {
     resetEngineState();
     jumpToLabel("start");
+    takeSaveImage();
 }
 
 int32_t Velmora::gameCommand() {

@@ -81,8 +81,10 @@ bool Velmora::atTextEnd() const {
 
 int32_t Velmora::textLine() {
     if (line_enter_state <= 1 && (pretextgosub_label.empty() || text.save_allowed) &&
-        text.save_point_pending)
+        text.save_point_pending) {
+        takeSaveImage();
         text.save_point_pending = false;
+    }
     text_source = script.token_buffer.data();
     text_one_byte = script.end_flags & END_ONE_BYTE;
 

@@ -8,8 +8,10 @@ namespace velmora {
 
 void Velmora::showTextWindow(bool take_save_point) {
     if (line_enter_state <= 1 && (pretextgosub_label.empty() || text.save_allowed) &&
-        text.save_point_pending && take_save_point)
+        text.save_point_pending && take_save_point) {
+        takeSaveImage();
         text.save_point_pending = false;
+    }
     if (screen.window_shown) return;
     screen.window_shown = true;
     screen.compose(screen.effect_target_surface, nullptr, screen.text_refresh_flags,

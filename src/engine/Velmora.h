@@ -363,6 +363,8 @@ class Velmora : public CommandInterpreter {
     bool playVoiceToken(const char* token);
     // The click-wait or page-wait sound of clickvoice as a wait ends.
     void playClickSound();
+    // Hands a notice of the mixer or a sound timer to the sound object.
+    void handleSoundEvent(const SDL_Event& event);
 
     int32_t waveCommand(); // wave, waveloop
     int32_t wavestopCommand();
@@ -392,6 +394,20 @@ class Velmora : public CommandInterpreter {
     bool applySaveState(const SaveState& state);
     // What the script declares and a save file does not record.
     SaveLayout saveLayout() const;
+    // The save image: the save file as the engine is now.
+    void takeSaveImage();
+    // Writes the save image (with its text) to a slot; a negative slot only
+    // takes the image. 0, or -1 when the slot file cannot be written.
+    int32_t writeSaveSlot(int32_t slot, const std::string* save_text);
+    // Loads a slot; 0, or -1 with a message and the game unchanged.
+    int32_t readSaveSlot(int32_t slot);
+    // What every successful load does before the game goes on.
+    void finishLoad();
+    int32_t saveonCommand();
+    int32_t saveoffCommand();
+    int32_t savegameCommand(); // savegame, savegame2
+    int32_t loadgameCommand();
+    std::vector<uint8_t> save_image;
 
     // ---- Save slots ----
     // The slot file's path: in the save directory when one is set.

@@ -84,7 +84,10 @@ int32_t Velmora::selectCommand() {
     }
     if (custom) {
         // The save image is taken here when a new page is due.
-        if (text.save_allowed && text.save_point_pending) text.save_point_pending = false;
+        if (text.save_allowed && text.save_point_pending) {
+            takeSaveImage();
+            text.save_point_pending = false;
+        }
         text.save_allowed = false;
     } else {
         showTextWindow(true);

@@ -189,9 +189,7 @@ void Velmora::pumpEvents() {
             endWaitByTime();
             return;
         case EVENT_CHANNEL_FINISHED:
-            sound.onChannelFinished(
-                event.user.code,
-                static_cast<uint32_t>(reinterpret_cast<uintptr_t>(event.user.data1)));
+            handleSoundEvent(event);
             if (event.user.code == VOICE_CHANNEL && (input.event_mode & WAIT_VOICE) &&
                 !sound.channelPlaying(VOICE_CHANNEL)) {
                 input.event_mode &= ~WAIT_VOICE;
@@ -199,12 +197,9 @@ void Velmora::pumpEvents() {
                 return;
             }
             break;
-        case EVENT_MUSIC_FINISHED: sound.onMusicFinished(); break;
-        case EVENT_CD_TIMER: sound.onCdTrackEnded(); break;
-        case EVENT_FADE_TIMER:
-            sound.onFadeTick(event.user.code,
-                             (skip_mode & (SKIP_TEXT | SKIP_TO_PAGE_END)) || input.ctrl_held != 0);
-            break;
+        case EVENT_MUSIC_FINISHED:
+        case EVENT_CD_TIMER:
+        case EVENT_FADE_TIMER: handleSoundEvent(event); break;
         default: break;
         }
     }

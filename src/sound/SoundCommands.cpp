@@ -166,6 +166,23 @@ int32_t Velmora::stopCommand() {
     return RESULT_PROCEED;
 }
 
+void Velmora::handleSoundEvent(const SDL_Event& event) {
+    switch (event.type) {
+    case EVENT_CHANNEL_FINISHED:
+        sound.onChannelFinished(
+            event.user.code, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(event.user.data1)));
+        break;
+    case EVENT_MUSIC_FINISHED: sound.onMusicFinished(); break;
+    case EVENT_CD_TIMER: sound.onCdTrackEnded(); break;
+    case EVENT_FADE_TIMER:
+        // Skipping or holding Ctrl ends a fade at its next step.
+        sound.onFadeTick(event.user.code,
+                         (skip_mode & (SKIP_TEXT | SKIP_TO_PAGE_END)) || input.ctrl_held != 0);
+        break;
+    default: break;
+    }
+}
+
 bool Velmora::playVoiceToken(const char* token) {
     const bool wave = token[0] == 'v' && std::isdigit(static_cast<unsigned char>(token[1]));
     const bool voice =
