@@ -37,6 +37,7 @@ constexpr const char* GAME = ";$V100G50\n"
                              "inc %10:mov %9,2:here\n"
                              "next\n"
                              "return\n";
+constexpr int32_t BEGIN_LINE = 5;
 constexpr int32_t HERE_LINE = 15;
 
 class SaveStateEngineTest : public testing::Test {
@@ -131,6 +132,11 @@ TEST_F(SaveStateEngineTest, ASaveThatDoesNotFitTheScriptChangesNothing) {
         {"line before any label", [](SaveState& s, int32_t) { s.line = 0; }},
         {"too many colons", [](SaveState& s, int32_t) { s.colon_count = 3; }},
         {"negative colons", [](SaveState& s, int32_t) { s.colon_count = -1; }},
+        {"colon only on the next line",
+         [](SaveState& s, int32_t) {
+             s.line = BEGIN_LINE;
+             s.colon_count = 1;
+         }},
         {"too many frames",
          [](SaveState& s, int32_t) { s.frames.resize(CallStack::MAX_DEPTH + 1, s.frames[0]); }},
         {"other variables", [](SaveState& s, int32_t) { s.variables.pop_back(); }},
