@@ -188,23 +188,27 @@ int32_t Velmora::prnumCommand() {
     uint8_t colour[3];
     script.readColor(colour, colour_text.c_str());
 
+    buildNumber(n, SavedNumber{value, {x, y}, glyph_w, glyph_h, {colour[0], colour[1], colour[2]}});
+    return RESULT_PROCEED;
+}
+
+void Velmora::buildNumber(int32_t n, const SavedNumber& settings) {
     std::unique_ptr<AnimImage>& slot = screen.number_images[n];
     if (slot) screen.damage.add(slot->screen_rect);
     slot = std::make_unique<AnimImage>();
     AnimImage& number = *slot;
     number.transparency_mode = TransparencyMode::Text;
     number.cell_count = 1;
-    number.cell_colours = {RgbColour{colour[0], colour[1], colour[2]}};
-    number.value = value;
-    placeOnScreen(number, x, y);
-    number.font_size_x = number.pitch_x = glyph_w;
-    number.font_size_y = number.pitch_y = glyph_h;
+    number.cell_colours = {toRgbColour(settings.colour)};
+    number.value = settings.value;
+    placeOnScreen(number, settings.position.x, settings.position.y);
+    number.font_size_x = number.pitch_x = settings.font_size_x;
+    number.font_size_y = number.pitch_y = settings.font_size_y;
     char digits[16];
-    std::snprintf(digits, sizeof digits, "%3d", value);
+    std::snprintf(digits, sizeof digits, "%3d", settings.value);
     number.image_name.assign(digits, 3);
     loadPicture(number);
     screen.damage.add(number.screen_rect);
-    return RESULT_PROCEED;
 }
 
 int32_t Velmora::prnumclearCommand() {

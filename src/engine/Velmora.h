@@ -217,6 +217,10 @@ class Velmora : public CommandInterpreter {
     int32_t prnumclearCommand();
     int32_t barCommand();
     int32_t barclearCommand();
+    // Makes bar or number display n (in range) from its settings, replacing
+    // the one there: the bar and prnum commands, and a loaded game.
+    void buildBar(int32_t n, const SavedBar& settings);
+    void buildNumber(int32_t n, const SavedNumber& settings);
     int32_t drawclearCommand();
     int32_t drawfillCommand();
     int32_t drawbgCommand();
@@ -330,6 +334,8 @@ class Velmora : public CommandInterpreter {
     void readChoices(bool with_labels);
 
     int32_t btndefCommand(); // btndef, bclear
+    // Empties the button picture and loads `tag` into it when not empty.
+    void loadButtonPicture(const std::string& tag);
     int32_t btnCommand();
     int32_t spbtnCommand();        // spbtn, existspbtn, cellcheckspbtn, exbtn, cellcheckexbtn
     int32_t exbtnDefaultCommand(); // exbtn_d, bdef

@@ -40,19 +40,21 @@ void Velmora::clearButtonDefinitions() {
 
 int32_t Velmora::btndefCommand() {
     if (script.tokenIs("btndef") && !script.takeKeyword("clear")) {
-        const std::string file = script.readStr();
-        btndef_picture.discard();
-        if (!file.empty()) {
-            btndef_picture.setTagString(file);
-            parseTaggedImage(btndef_picture);
-            // Button pictures are cut out as they are: no key colour, no alpha.
-            btndef_picture.transparency_mode = TransparencyMode::Opaque;
-            loadPicture(btndef_picture);
-            if (btndef_picture.surface) SDL_SetAlpha(btndef_picture.surface, 0, 255);
-        }
+        loadButtonPicture(script.readStr());
     }
     clearButtonDefinitions();
     return RESULT_PROCEED;
+}
+
+void Velmora::loadButtonPicture(const std::string& tag) {
+    btndef_picture.discard();
+    if (tag.empty()) return;
+    btndef_picture.setTagString(tag);
+    parseTaggedImage(btndef_picture);
+    // Button pictures are cut out as they are: no key colour, no alpha.
+    btndef_picture.transparency_mode = TransparencyMode::Opaque;
+    loadPicture(btndef_picture);
+    if (btndef_picture.surface) SDL_SetAlpha(btndef_picture.surface, 0, 255);
 }
 
 int32_t Velmora::btnCommand() {
