@@ -254,16 +254,19 @@ TEST_F(ExecutionLoopTest, DemoGameRunsToItsEnd) {
     fs::copy(VELMORA_DEMO_SOUNDS, game.path(), fs::copy_options::recursive);
     fs::copy_file(source / "autoplay.txt", game.path() / "autoplay.txt");
     fs::create_directory(game.path() / "screenshots");
+    fs::create_directory(game.path() / "sav"); // where the slot's header-less copy goes
 
     RunResult result = runEngine({"-r", game.path().string()}, game.path(), 30,
                                  {"VELMORA_INPUT=" + (game.path() / "autoplay.txt").string()});
     EXPECT_EQ(result.status, 0);
-    // The last scene leaves through the breakup effect, which names its DLL.
-    EXPECT_EQ(result.out, VERSION_LINE + startupLines() + "dll effect: Got dll 'breakup.dll'\n");
-    // Nine text waits and two choices, each ended by one click, and the game
-    // ends at its `end`.
+    // The last scene leaves through the breakup effect, which names its DLL;
+    // then the game loads the save of its last page.
+    EXPECT_EQ(result.out, VERSION_LINE + startupLines() +
+                              "dll effect: Got dll 'breakup.dll'\nSave file version is 2.8\n");
+    // Nine text waits and two choices, each ended by one click, the two last
+    // pages again after the load, and the game ends at its `end`.
     std::string clicks;
-    for (int line : {5, 7, 8, 10, 11, 14, 15, 16, 17, 19, 21})
+    for (int line : {5, 7, 8, 10, 11, 14, 15, 16, 17, 19, 21, 24, 25})
         clicks += "[input] line " + std::to_string(line) +
                   (line == 14 || line == 16 ? " mode=0x122\n" : " mode=0x12c\n");
     EXPECT_EQ(result.err, clicks);
@@ -318,6 +321,8 @@ TEST_F(ExecutionLoopTest, DemoGameRunsToItsEnd) {
     for (int i = 2; i <= 5; ++i)
         EXPECT_TRUE(test::readBitmap24(game.read("screenshots/text" + std::to_string(i) + ".bmp")))
             << i;
+    // The loaded game shows the saved page as it was.
+    EXPECT_EQ(game.read("screenshots/text6.bmp"), game.read("screenshots/text4.bmp"));
 }
 
 } // namespace
