@@ -129,6 +129,13 @@ void readGlobals(const ScratchDir& game, size_t count, std::vector<int32_t>& val
 
 } // namespace
 
+size_t countOf(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
 std::vector<int32_t> globalValues(const ScratchDir& game, size_t count) {
     std::vector<int32_t> values;
     std::vector<std::string> texts;

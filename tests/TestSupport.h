@@ -66,6 +66,9 @@ RunResult playScripted(const ScratchDir& game, const std::string& start,
 std::vector<int32_t> globalValues(const ScratchDir& game, size_t count = 10);
 std::vector<std::string> globalTexts(const ScratchDir& game, size_t count = 10);
 
+// How often `part` occurs in `text`.
+size_t countOf(const std::string& text, const std::string& part);
+
 // What a headless start prints after the version line for a screen of that size.
 inline std::string startupLines(int width = 640, int height = 480) {
     return "Display: " + std::to_string(width) + " x " + std::to_string(height) +

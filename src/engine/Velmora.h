@@ -398,6 +398,8 @@ class Velmora : public CommandInterpreter {
     // Checks a parsed save against this script and applies it: false, with a
     // message and nothing changed, when a stored position does not fit.
     bool applySaveState(const SaveState& state);
+    // A saved sprite: emptied, then given its tag string, place and pixels.
+    void restorePicture(AnimImage& image, const std::string& tag, Vec2 position);
     // What the script declares and a save file does not record.
     SaveLayout saveLayout() const;
     // The save image: the save file as the engine is now.

@@ -95,6 +95,13 @@ int32_t clampedCell(int32_t cell, int32_t cell_count) {
 
 } // namespace
 
+void Velmora::restorePicture(AnimImage& image, const std::string& tag, Vec2 position) {
+    image.discard();
+    image.setTagString(tag);
+    placeOnScreen(image, position.x, position.y);
+    if (!tag.empty()) parseAndLoad(image);
+}
+
 bool Velmora::applySaveState(const SaveState& s) {
     const std::string problem = saveProblem(s, script, saveLayout());
     if (!problem.empty()) {
@@ -165,10 +172,7 @@ bool Velmora::applySaveState(const SaveState& s) {
     for (size_t i = 0; i < s.sprites.size(); ++i) {
         const SavedSprite& saved = s.sprites[i];
         AnimImage& sprite = screen.sprites[i];
-        sprite.discard();
-        sprite.setTagString(saved.tag_string);
-        placeOnScreen(sprite, saved.position.x, saved.position.y);
-        if (!saved.tag_string.empty()) parseAndLoad(sprite);
+        restorePicture(sprite, saved.tag_string, saved.position);
         sprite.visible = saved.visible;
         sprite.cell_index = clampedCell(saved.cell_index, sprite.cell_count);
         sprite.alpha = saved.alpha;
@@ -233,10 +237,7 @@ bool Velmora::applySaveState(const SaveState& s) {
     for (size_t i = 0; i < s.rotated_sprites.size(); ++i) {
         const SavedRotatedSprite& saved = s.rotated_sprites[i];
         AnimImage& sprite = screen.rotated_sprites[i];
-        sprite.discard();
-        sprite.setTagString(saved.tag_string);
-        placeOnScreen(sprite, saved.position.x, saved.position.y);
-        if (!saved.tag_string.empty()) parseAndLoad(sprite);
+        restorePicture(sprite, saved.tag_string, saved.position);
         sprite.scale_x = saved.scale_x;
         sprite.scale_y = saved.scale_y;
         sprite.rotation = saved.rotation;

@@ -40,13 +40,6 @@ std::vector<int32_t> globals(const ScratchDir& game) {
     return test::globalValues(game, 10);
 }
 
-size_t countOf(const std::string& text, const std::string& part) {
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++count;
-    return count;
-}
-
 TEST(SaveGameTest, ALoadResumesInsideTheLineTheLoopAndTheSubroutine) {
     ScratchDir game;
     const RunResult run = play(game, "loadgosub *onload\n",
@@ -60,7 +53,7 @@ TEST(SaveGameTest, ALoadResumesInsideTheLineTheLoopAndTheSubroutine) {
                                "if %11 == 1 : mov %11,2 : loadgame 3\n"
                                "inc %15\nnext\nreturn\n*onload\ninc %14\nreturn\n");
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(countOf(run.out, "Save file version is 2.8\n"), 2u) << run.out;
+    EXPECT_EQ(test::countOf(run.out, "Save file version is 2.8\n"), 2u) << run.out;
     const std::string one = game.read("save1.dat");
     const std::string two = game.read("save2.dat");
     ASSERT_GE(two.size(), 13u);

@@ -293,13 +293,6 @@ TEST(SoundGameTest, MusicVolumeAndFadeInReachMusicOnEveryPath) {
     EXPECT_NEAR(heard.level(spans[1].begin, spans[1].end), FULL / 2, FULL * 0.05 / 2);
 }
 
-size_t countOf(const std::string& text, const std::string& part) {
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++count;
-    return count;
-}
-
 TEST(SoundGameTest, MidiGoesToTheExternalPlayerThroughTheHandOverFile) {
     ScratchDir game;
     // One track: two notes, then the end of the track.
@@ -319,8 +312,8 @@ TEST(SoundGameTest, MidiGoesToTheExternalPlayerThroughTheHandOverFile) {
     RunResult run = playGame(game, "play \"nosuch.mid\"\nplay \"song.mid\"\nwait 600\n",
                              {"MUSIC_CMD=" + player.string()});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(countOf(run.err, "can't play MIDI file nosuch.mid\n"), 1u) << run.err;
-    EXPECT_EQ(countOf(run.err, "song.mid"), 0u) << run.err;
+    EXPECT_EQ(test::countOf(run.err, "can't play MIDI file nosuch.mid\n"), 1u) << run.err;
+    EXPECT_EQ(test::countOf(run.err, "song.mid"), 0u) << run.err;
     EXPECT_EQ(game.read("args.txt"), dir + "/tmp.mus\n");
     EXPECT_EQ(game.read("heard.mid"), song);
 
@@ -329,9 +322,10 @@ TEST(SoundGameTest, MidiGoesToTheExternalPlayerThroughTheHandOverFile) {
                    {"MUSIC_CMD=" + dir + "/no-such-player"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(test::globalValues(game)[1], 1);
-    EXPECT_EQ(countOf(run.err, "MIDI player [" + dir + "/no-such-player] cannot be run\n"), 1u)
+    EXPECT_EQ(test::countOf(run.err, "MIDI player [" + dir + "/no-such-player] cannot be run\n"),
+              1u)
         << run.err;
-    EXPECT_EQ(countOf(run.err, "can't play MIDI file song.mid\n"), 2u) << run.err;
+    EXPECT_EQ(test::countOf(run.err, "can't play MIDI file song.mid\n"), 2u) << run.err;
 }
 
 } // namespace
