@@ -111,6 +111,23 @@ TEST(SaveGameTest, SlotFilesTextsDirectoriesAndRefusals) {
     }
 }
 
+// saveoff keeps the image of its moment for the saves after it; saveon lets
+// the next save take a fresh one. The position at a file's end tells which.
+TEST(SaveGameTest, SaveoffKeepsItsImageAndSaveonTakesAFreshOne) {
+    ScratchDir game;
+    const RunResult run = play(game, "",
+                               "mov %1,1 : saveoff\n"                    // line 5
+                               "mov %1,2 : savegame 1\n"                 // line 6
+                               "saveon : mov %1,3 : savegame 2\nend\n"); // line 7
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string one = game.read("save1.dat"), two = game.read("save2.dat");
+    ASSERT_GE(std::min(one.size(), two.size()), 13u);
+    EXPECT_EQ(intAt(one, one.size() - 8), 5);
+    EXPECT_EQ(intAt(one, one.size() - 4), 1);
+    EXPECT_EQ(intAt(two, two.size() - 8), 7);
+    EXPECT_EQ(intAt(two, two.size() - 4), 2);
+}
+
 TEST(SaveGameTest, ParseErrorsOfTheSaveCommands) {
     const std::pair<const char*, const char*> cases[] = {
         {"savegame -1", "savegame: save number is less than 0."},
