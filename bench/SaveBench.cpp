@@ -1,7 +1,7 @@
 // Saving and loading a large game: 4,096 saved variables (every one a number,
 // every fourth one a string as well), 1,000 sprites of a 16 x 16 colour
 // stripe picture, and a text window of 24 x 16 cells over a shaded area.
-// The engine keeps no lookback pages yet, so the saves hold none; the times
+// The game shows no text, so the saves hold no lookback pages; the times
 // below cover everything else a save holds.
 //
 // `BM_SaveImage` is what a save point does: capture the engine's state and

@@ -56,6 +56,7 @@ void Velmora::restartGame() {
 int32_t Velmora::gameCommand() {
     requireDefineSection("game: not in the define section");
     in_define_section = false;
+    lookback.create(max_pages);
     restartGame();
     // After the reset, which empties every picture slot.
     for (int32_t cursor = 0; cursor < 2; ++cursor) setCursorImage(cursor, nullptr, 0, 0, false);

@@ -42,6 +42,7 @@ void Velmora::clearPage() {
 }
 
 void Velmora::startNewPage() {
+    lookback.keep(text.page_text, text.page_tag);
     clearPage();
     pagetag_started = false;
     screen.damage.add(screen.window_image.screen_rect);

@@ -20,6 +20,7 @@
 #include "persist/SaveFile.h"
 #include "sound/SoundSystem.h"
 #include "text/GlyphRenderer.h"
+#include "text/LookbackPages.h"
 #include "text/TextRenderContext.h"
 #include "text/TextState.h"
 
@@ -416,6 +417,13 @@ class Velmora : public CommandInterpreter {
     int32_t savegameCommand(); // savegame, savegame2
     int32_t loadgameCommand();
     std::vector<uint8_t> save_image;
+
+    // ---- Lookback ----
+    int32_t lookbackflushCommand();
+    int32_t gettextCommand();
+    int32_t getlogCommand(); // getlog, gettaglog
+    int32_t checkpageCommand();
+    LookbackPages lookback; // the pages before the current one, from `game` on
 
     // ---- Save slots ----
     // The slot file's path: in the save directory when one is set.

@@ -2,8 +2,7 @@
 // the script or sizes an engine table is checked first, so a save made before
 // the script was edited, or a damaged one, is refused with the game unchanged;
 // only then are the pictures rebuilt, the sound restarted, the call stack
-// decoded and the script position restored. Lookback pages are not kept by the
-// engine yet: their group is read and ignored.
+// decoded, the lookback pages refilled and the script position restored.
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -249,6 +248,11 @@ bool Velmora::applySaveState(const SaveState& s) {
     }
 
     if (s.version >= SAVE_UNDERLINE_VERSION) underline_value = s.underline_value;
+
+    // The pages before the saved one, oldest first; the game goes on on a new page.
+    lookback.flush();
+    for (const SavedPage& page : s.pages) lookback.keep(page.text, page.tag);
+    clearPage();
 
     current_label = script.labelAtLine(s.line);
     current_line = s.line - current_label.first_line;

@@ -1,7 +1,6 @@
 // The engine's state copied into a SaveState, as a save file holds it: the
 // text window, the pictures, the variables, the call stack, the sound record
-// and the script position. Lookback pages are not kept by the engine yet, so
-// a capture holds none.
+// the lookback pages before the current one and the script position.
 #include <algorithm>
 #include <cstdint>
 
@@ -135,6 +134,8 @@ SaveState Velmora::captureSaveState() {
     s.screen_marks = {script.screen_width / QUARTERS, script.screen_width / 2,
                       script.screen_width * 3 / QUARTERS};
     s.underline_value = underline_value;
+    for (const LookbackPages::Page& page : lookback.history())
+        s.pages.push_back({page.text, page.tag});
 
     // The statement that runs next: its script-wide line, and the colons
     // before it on that line; text resumes at the start of its line.
