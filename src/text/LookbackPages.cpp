@@ -5,12 +5,10 @@ namespace velmora {
 void LookbackPages::create(int32_t page_count) {
     pages.clear();
     capacity = page_count > 1 ? static_cast<size_t>(page_count - 1) : 0;
-    created = true;
 }
 
 void LookbackPages::keep(const std::string& text, const std::string& tag) {
-    if (!created || text.empty()) return;
-    if (capacity == 0) return;
+    if (capacity == 0 || text.empty()) return;
     if (pages.size() == capacity) pages.pop_front();
     pages.push_back({text, tag});
 }

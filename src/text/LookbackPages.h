@@ -19,7 +19,6 @@ class LookbackPages {
     // Makes room for `page_count` pages, the current one included; earlier
     // pages are dropped. Until then nothing is kept.
     void create(int32_t page_count);
-    bool exists() const { return created; }
     // Keeps a finished page, dropping the oldest when full; an empty page is not kept.
     void keep(const std::string& text, const std::string& tag);
     void flush() { pages.clear(); }
@@ -34,8 +33,7 @@ class LookbackPages {
 
   private:
     std::deque<Page> pages;
-    size_t capacity = 0; // pages kept before the current one
-    bool created = false;
+    size_t capacity = 0; // pages kept before the current one; 0 until created
 };
 
 } // namespace velmora
