@@ -18,8 +18,11 @@ LayerSettings Velmora::layerSettings() const {
     LayerSettings settings;
     settings.sprite_z_order = sprite_z_order;
     settings.window_back = window_back;
-    settings.shaded_window = story_font.shaded_window;
-    settings.window_shade = story_font.window_shade_color;
+    // A system screen shades the whole screen in the menu's colour.
+    const FontState& font = menu_layout ? menu_font : story_font;
+    settings.shaded_window = font.shaded_window;
+    settings.window_shade = font.window_shade_color;
+    settings.story_layout = !menu_layout;
     settings.text_wait_state = input.text_wait_state;
     settings.text_gosub_set = !textgosub_label.empty();
     settings.pen_x = toScreen(story_font.pixelX(true));

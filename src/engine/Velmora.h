@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -359,6 +360,63 @@ class Velmora : public CommandInterpreter {
     };
     std::vector<Choice> select_list;
     const char* select_return = nullptr; // the script after the choice arguments
+
+    // ---- System menus ----
+    // What a system call puts aside while its screens are up, and gives back.
+    struct InteractionState {
+        ButtonList buttons;
+        std::vector<Choice> select_list;
+        int32_t event_mode = 0;
+        int32_t mouse_x = 0;
+        int32_t mouse_y = 0;
+        int32_t text_wait_state = 0;
+        bool window_shown = false;
+        bool in_text_wait = false;
+    };
+    // How a system call ends the wait it interrupted.
+    enum class SystemCallEnd {
+        WaitGoesOn,   // back to the same wait
+        GameReplaced, // a game was loaded or restarted: the caller's work is void
+        WaitEnds,     // the wait ends as if answered (skip, automode)
+    };
+    // Runs the pending system call and those it leads to.
+    SystemCallEnd runSystemCall();
+    // Back to the game from a system screen; `restore` gives back what was put
+    // aside and draws the page's text again.
+    void leaveSystemMenu(bool restore);
+    // Shows the menu font's layout: `columns` by `rows` cells centred on the
+    // screen, the text layer cleared.
+    void startMenuScreen(int32_t columns, int32_t rows);
+    // A menu entry at cell (column, row), numbered `number`; -1 keeps that coordinate.
+    void addMenuEntry(const std::string& label, int32_t number, int32_t column, int32_t row,
+                      bool absent);
+    // Waits for a menu choice: the entry number, -1 dismissed. Entries are
+    // deleted afterwards. `accept` may refuse a number, and the wait goes on.
+    int32_t waitForMenuChoice(const std::function<bool(int32_t)>& accept = nullptr);
+    enum class ConfirmKind { Save, Load, Reset, End };
+    // Asks the player Yes or No; true for Yes.
+    bool confirm(ConfirmKind kind, int32_t slot);
+    void rightClickMenu();
+    void windowErase();
+    // The save and load menus; the load menu answers true when a game was loaded.
+    void saveMenu();
+    bool loadMenu();
+    // The line a save or load menu shows for a slot.
+    std::string slotLine(int32_t slot) const;
+    // Loads a slot as loadgame does, the music stopping without a fade; true when it loaded.
+    bool loadGameSlot(int32_t slot);
+    // Draws `page_text` again from the start of the text window into `target`
+    // and the text layer, recording nothing.
+    void redrawPage(SDL_Surface* target, const std::string& page_text);
+    // The menu font while a system screen is up, else the story font.
+    FontState& currentFont() { return menu_layout ? menu_font : story_font; }
+
+    int32_t systemcallCommand();
+    int32_t rmodeCommand();
+    int32_t menuClickCommand(); // menu_click_page, menu_click_def
+
+    InteractionState menu_aside; // valid while a system call runs
+    bool menu_layout = false;    // a system screen uses the menu font
 
     // ---- Sound ----
     // Waits as a fade asks; true when the wait moved the script elsewhere.

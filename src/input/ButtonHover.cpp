@@ -51,7 +51,8 @@ void Velmora::leaveButton(ButtonEntry& button, bool show_sprite) {
 }
 
 void Velmora::enterButton(ButtonEntry& button) {
-    sound.playSystemSound(select_voices[SELECT_VOICE_OVER]);
+    sound.playSystemSound(menu_layout ? menu_select_voices[MENU_VOICE_OVER]
+                                      : select_voices[SELECT_VOICE_OVER]);
     switch (button.kind) {
     case ButtonKind::Sprite:
         if (const AnimImage* sprite = spriteAt(button.sprite, false))

@@ -54,9 +54,11 @@ bool Velmora::runWait(int32_t ms) {
     for (;;) {
         runWaitPlain(ms);
         if (input.system_menu_request == 0) return false;
-        // The system menus are not built yet: a request is dropped and the
-        // wait goes on as if it had not come.
-        input.system_menu_request = 0;
+        switch (runSystemCall()) {
+        case SystemCallEnd::GameReplaced: return true;
+        case SystemCallEnd::WaitEnds: return false;
+        case SystemCallEnd::WaitGoesOn: break;
+        }
     }
 }
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "engine/Velmora.h"
+#include "interp/SystemCallNumber.h"
 
 namespace velmora {
 
@@ -34,7 +35,9 @@ bool Velmora::acceptClick() {
 }
 
 void Velmora::requestRightClickMenu() {
-    if (input.textWait()) input.system_menu_request = rmenu_items.empty() ? 6 : 7;
+    if (input.textWait())
+        input.system_menu_request =
+            rmenu_items.empty() ? SYSTEM_CALL_WINDOWERASE : SYSTEM_CALL_RMENU;
 }
 
 bool Velmora::chooseButtonUnderMouse(const char* no_button_text) {
@@ -82,12 +85,13 @@ bool Velmora::onMouseButton(const SDL_MouseButtonEvent& event) {
         input.is_down = pressed;
     } else if (event.button == SDL_BUTTON_WHEELUP &&
                (input.bexec_mode || text || (use_wheel && input.buttonWait()) ||
-                input.system_menu_request == 5)) {
+                input.system_menu_request == SYSTEM_CALL_LOOKBACK)) {
         setResult(RESULT_WHEEL_UP, "WHEELUP");
-        if (text) input.system_menu_request = 5;
+        if (text) input.system_menu_request = SYSTEM_CALL_LOOKBACK;
     } else if (event.button == SDL_BUTTON_WHEELDOWN &&
                (input.bexec_mode || (wheeldown_advance && text) ||
-                (use_wheel && input.buttonWait()) || input.system_menu_request == 5)) {
+                (use_wheel && input.buttonWait()) ||
+                input.system_menu_request == SYSTEM_CALL_LOOKBACK)) {
         setResult(text ? 0 : RESULT_WHEEL_DOWN, "WHEELDOWN");
     } else {
         return false;
@@ -142,15 +146,15 @@ int32_t Velmora::keyResult(SDLKey key, const char*& text) {
     if (key == SDLK_SPACE) return use_esc_spc && !input.spclclk ? -11 : 0;
     if ((key == SDLK_LEFT && !input.getcursor) || key == SDLK_h) {
         if (text_wait || (button_wait && use_wheel && !input.getcursor) ||
-            input.system_menu_request == 5) {
-            if (text_wait) input.system_menu_request = 5;
+            input.system_menu_request == SYSTEM_CALL_LOOKBACK) {
+            if (text_wait) input.system_menu_request = SYSTEM_CALL_LOOKBACK;
             return RESULT_WHEEL_UP;
         }
         return 0;
     }
     if ((key == SDLK_RIGHT && !input.getcursor) || key == SDLK_l) {
         if (input.bexec_mode || (wheeldown_advance && text_wait) || (use_wheel && button_wait) ||
-            input.system_menu_request == 5)
+            input.system_menu_request == SYSTEM_CALL_LOOKBACK)
             return text_wait ? 0 : RESULT_WHEEL_DOWN;
         return 0;
     }

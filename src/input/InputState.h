@@ -54,7 +54,7 @@ struct InputState {
     int32_t ctrl_held = 0;      // 1 right, 2 left; skips text like skip mode
     int32_t trap_mode = 0;
     std::string trap_label;
-    int32_t system_menu_request = 0; // 5 lookback, 6 hide the window, 7 the right-click menu
+    int32_t system_menu_request = 0; // the pending system call (SYSTEM_CALL_); 0 none
     int32_t edit_state = 0;
     int32_t text_wait_state = 0; // 1 click wait, 2 page wait: set by the text display
     int32_t getret_value = 0;    // what getret reads after lrclick

@@ -25,10 +25,20 @@ inline const char* labelName(const char* argument) {
     return argument[0] ? argument + 1 : argument;
 }
 
-// Bits of skip_mode.
 // The sounds of selectvoice, by their place in select_voices.
 enum SelectVoice : size_t { SELECT_VOICE_OPEN, SELECT_VOICE_OVER, SELECT_VOICE_CLICK };
+// The sounds of menuselectvoice, by their place in menu_select_voices.
+enum MenuVoice : size_t {
+    MENU_VOICE_OPEN,
+    MENU_VOICE_CANCEL,
+    MENU_VOICE_OVER,
+    MENU_VOICE_CLICK,
+    MENU_VOICE_WARNING,
+    MENU_VOICE_YES,
+    MENU_VOICE_NO,
+};
 
+// Bits of skip_mode.
 constexpr int32_t SKIP_TEXT = 1;        // skip mode: text and click waits pass by themselves
 constexpr int32_t SKIP_SHOW_REST = 2;   // the rest of the current text shows at once
 constexpr int32_t SKIP_TO_PAGE_END = 4; // a click passes on to the end of the page
@@ -178,6 +188,17 @@ class CommandInterpreter {
     static constexpr const char* DEFAULT_VERSION_TEXT =
         "Velmora\nA script engine for visual novels\n";
 
+    // The layout of the system menus before menusetwindow.
+    static FontState defaultMenuFont() {
+        FontState font;
+        font.glyph_size = {26, 26};
+        font.cell_pitch = {26, 28};
+        font.area_origin = {0, 16};
+        font.area_cells = {32, 23};
+        font.window_shade_color = {204, 204, 204};
+        return font;
+    }
+
     struct RmenuItem {
         std::string label;
         int32_t system_call = 0;
@@ -229,9 +250,9 @@ class CommandInterpreter {
     std::string default_font_name; // not reset
     std::string version_text = DEFAULT_VERSION_TEXT;
     FontState story_font;
-    FontState menu_font;
-    Vec2 ruby_glyph_size{-1, -1}; // -1: half the story glyph size
-    std::string ruby_font_name;   // empty: the story font
+    FontState menu_font = defaultMenuFont(); // the system menus; menusetwindow changes it
+    Vec2 ruby_glyph_size{-1, -1};            // -1: half the story glyph size
+    std::string ruby_font_name;              // empty: the story font
     KinsokuLists kinsoku;
     int32_t scale_num = 1; // screen pixels per script pixel
     int32_t scale_den = 1;

@@ -9,12 +9,19 @@ int32_t systemCallNumber(const char* name) {
     static const struct {
         const char* name;
         int32_t number;
-    } calls[] = {{"skip", 1},        {"reset", 2}, {"save", 3},     {"load", 4}, {"lookback", 5},
-                 {"windowerase", 6}, {"rmenu", 7}, {"automode", 9}, {"end", 10}};
+    } calls[] = {{"skip", SYSTEM_CALL_SKIP},
+                 {"reset", SYSTEM_CALL_RESET},
+                 {"save", SYSTEM_CALL_SAVE},
+                 {"load", SYSTEM_CALL_LOAD},
+                 {"lookback", SYSTEM_CALL_LOOKBACK},
+                 {"windowerase", SYSTEM_CALL_WINDOWERASE},
+                 {"rmenu", SYSTEM_CALL_RMENU},
+                 {"automode", SYSTEM_CALL_AUTOMODE},
+                 {"end", SYSTEM_CALL_END}};
     for (const auto& call : calls)
         if (std::strcmp(name, call.name) == 0) return call.number;
     std::printf("Unsupported system call %s\n", name);
-    return -1;
+    return SYSTEM_CALL_UNKNOWN;
 }
 
 } // namespace velmora

@@ -92,13 +92,18 @@ int32_t Velmora::savegameCommand() {
 int32_t Velmora::loadgameCommand() {
     const int32_t slot = script.readInteger();
     if (slot < 0) parseError("loadgame: save number is less than 0.");
+    loadGameSlot(slot);
+    return RESULT_PROCEED;
+}
+
+bool Velmora::loadGameSlot(int32_t slot) {
     // Stopping the music inside the load does not fade.
     const int32_t fadeout = sound.fadeout_ms;
     sound.fadeout_ms = 0;
     const bool loaded = readSaveSlot(slot) == 0;
     sound.fadeout_ms = fadeout;
     if (loaded) finishLoad();
-    return RESULT_PROCEED;
+    return loaded;
 }
 
 } // namespace velmora

@@ -45,8 +45,9 @@ TEST_F(ChoiceGameTest, ChoicesAreTakenByMouseAndKeyboardAndGoWhereTheyLead) {
                                        "*c\nmov %3,3\nreturn\n";
     RunResult run = play(start, "idle click 15 50\n"
                                 "idle key up\nidle key return\n"
-                                // A right click asks for the menu; the choice goes on.
-                                "idle rclick 15 74\nidle click 15 74\n"
+                                // Without a menu, a right click hides the window
+                                // until the next click; the choice goes on.
+                                "idle rclick 15 74\nidle click 300 300\nidle click 15 74\n"
                                 "idle click 300 300\nidle click 15 50\n");
     ASSERT_EQ(run.status, 0) << run.err;
     const std::vector<int32_t> v = variables();
