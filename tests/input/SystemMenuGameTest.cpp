@@ -91,7 +91,7 @@ TEST(SystemMenuGameTest, RightClickMenuSavesAfterYesOnlyAndSkipGoesOn) {
 
 TEST(SystemMenuGameTest, LoadMenuAutomodeAndClickPage) {
     ScratchDir game;
-    const std::string start = WINDOW +
+    const std::string start = "bg white,1\n" + WINDOW +
                               "automode_time 10\nmenu_click_page\n"
                               // One click: the click waits pass up to the page wait.
                               "\x82\xa9@\x82\xab@\x82\xad\\\nmenu_click_def\n"
@@ -101,7 +101,10 @@ TEST(SystemMenuGameTest, LoadMenuAutomodeAndClickPage) {
                               PAGE_A + "mov %7,1\n";
     const RunResult run =
         test::playScripted(game, start,
-                           "idle click\n"
+                           // Without a menu, a right click hides the window
+                           // until the next click.
+                           "idle rclick\nidle shot erased.bmp\nidle click\n"
+                           "idle shot shown.bmp\nidle click\n"
                            // An empty slot cannot be chosen; No shows the menu again.
                            "idle click " +
                                slotAt(4) + "\nidle click " + slotAt(1) + "\nidle click " + NO +
@@ -110,6 +113,11 @@ TEST(SystemMenuGameTest, LoadMenuAutomodeAndClickPage) {
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err.find("exhausted"), std::string::npos) << run.err;
     const std::vector<int32_t> v = test::globalValues(game);
+    const std::optional<test::Bitmap> erased = test::readBitmap24(game.read("erased.bmp"));
+    const std::optional<test::Bitmap> shown = test::readBitmap24(game.read("shown.bmp"));
+    ASSERT_TRUE(erased && shown);
+    EXPECT_EQ(erased->at(300, 200), test::rgb(255, 255, 255));
+    EXPECT_NE(shown->at(300, 200), test::rgb(255, 255, 255));
     EXPECT_EQ(v[5], 2); // the load went back to the save and ran on from there again
     EXPECT_EQ(v[7], 1); // automode passed the last click wait by itself
     EXPECT_NE(run.out.find("Save file version is"), std::string::npos);

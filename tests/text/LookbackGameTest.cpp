@@ -43,5 +43,13 @@ TEST(LookbackGameTest, TheRingKeepsItsPagesAndALoadedGameGetsThemBack) {
     EXPECT_EQ(t[6], PAGES[4]);
 }
 
+TEST(LookbackGameTest, CheckpageIntoATextVariableStopsTheGame) {
+    ScratchDir game;
+    const test::RunResult run = test::playScripted(game, "checkpage $0,1\nmov %1,1\n", "");
+    EXPECT_EQ(run.status, 255);
+    EXPECT_NE(run.err.find("[checkpage: no integer variable.]"), std::string::npos) << run.err;
+    EXPECT_EQ(test::globalValues(game)[1], 0);
+}
+
 } // namespace
 } // namespace velmora
