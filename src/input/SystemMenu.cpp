@@ -19,6 +19,9 @@ constexpr Rgb MENU_TITLE_COLOR{255, 255, 255};
 // The confirmation's two buttons.
 constexpr int32_t ANSWER_YES = 1;
 constexpr int32_t ANSWER_NO = 2;
+// Cells from the start of Yes to the start of No at the least, and the cells No takes.
+constexpr int32_t CONFIRM_BUTTON_GAP = 4;
+constexpr int32_t CONFIRM_NO_CELLS = 2;
 
 } // namespace
 
@@ -153,12 +156,17 @@ bool Velmora::confirm(ConfirmKind kind, int32_t slot) {
         break;
     case ConfirmKind::End: std::snprintf(message, sizeof message, "`Quit?"); break;
     }
+    // The buttons go under the message at a fifth of its length from either
+    // side; a message too short for that (the quit question) still gets two
+    // buttons side by side, inside the box.
     const int32_t length = static_cast<int32_t>(std::strlen(message));
-    startMenuScreen(length / 2, 3);
+    const int32_t yes_column = std::max(length / 5 - 2, 0);
+    const int32_t no_column = std::max(length / 2 - length / 5, yes_column + CONFIRM_BUTTON_GAP);
+    startMenuScreen(std::max(length / 2, no_column + CONFIRM_NO_CELLS), 3);
     renderString(textContext(), message, MENU_TITLE_COLOR, menu_font, false, screen.compose_surface,
                  nullptr, &screen.text_layer_image);
-    addMenuEntry("Yes", ANSWER_YES, length / 5 - 2, 2, false);
-    addMenuEntry("No", ANSWER_NO, length / 2 - length / 5, 2, false);
+    addMenuEntry("Yes", ANSWER_YES, yes_column, 2, false);
+    addMenuEntry("No", ANSWER_NO, no_column, 2, false);
     const bool yes = waitForMenuChoice() == ANSWER_YES;
     sound.playSystemSound(menu_select_voices[yes ? MENU_VOICE_YES : MENU_VOICE_NO]);
     return yes;

@@ -124,5 +124,22 @@ TEST(SystemMenuGameTest, LoadMenuAutomodeAndClickPage) {
     EXPECT_NE(run.out.find("systemcall_automode: change to automode\n"), std::string::npos);
 }
 
+TEST(SystemMenuGameTest, ResetRestartsAndQuitAsksFirst) {
+    ScratchDir game;
+    // Two entries start at 281,212. The reset question's Yes starts at 229; the
+    // quit question is too short for the usual places: Yes at 242, No at 346.
+    const RunResult run =
+        test::playScripted(game, WINDOW + "mov %1,%1+1\n" + PAGE_A + "mov %2,1\n",
+                           "idle rclick\nidle click 300 220\nidle click 260 262\n"
+                           "idle rclick\nidle click 300 248\nidle click 355 262\n"
+                           "idle rclick\nidle click 300 248\nidle click 255 262\n",
+                           "rmenu \"Reset\",reset,\"Quit\",end\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err.find("exhausted"), std::string::npos) << run.err;
+    const std::vector<int32_t> v = test::globalValues(game);
+    EXPECT_EQ(v[1], 2); // the game began again after the reset
+    EXPECT_EQ(v[2], 0); // and was quit at its click wait
+}
+
 } // namespace
 } // namespace velmora
