@@ -40,6 +40,12 @@ Velmora::SystemCallEnd Velmora::runSystemCall() {
     input.text_wait_state = 0;
     screen.window_shown = true;
     text.in_text_wait = false;
+    // Clicks on the system screens are not clicks on the story's text: the
+    // text after them shows at its speed.
+    const auto finish = [this](SystemCallEnd end) {
+        skip_mode &= ~SKIP_SHOW_REST;
+        return end;
+    };
 
     while (input.system_menu_request != SYSTEM_CALL_NONE) {
         screen.damageAll();
@@ -47,13 +53,13 @@ Velmora::SystemCallEnd Velmora::runSystemCall() {
         case SYSTEM_CALL_SKIP:
             skip_mode |= SKIP_TEXT;
             leaveSystemMenu(true);
-            return SystemCallEnd::WaitEnds;
+            return finish(SystemCallEnd::WaitEnds);
         case SYSTEM_CALL_AUTOMODE:
             skip_mode &= ~SKIP_TEXT;
             input.automode = true;
             std::printf("systemcall_automode: change to automode\n");
             leaveSystemMenu(true);
-            return SystemCallEnd::WaitEnds;
+            return finish(SystemCallEnd::WaitEnds);
         case SYSTEM_CALL_RESET:
             if (!confirm(ConfirmKind::Reset, 0)) {
                 leaveSystemMenu(true);
@@ -67,10 +73,10 @@ Velmora::SystemCallEnd Velmora::runSystemCall() {
             flushText();
             refreshButtons();
             input.system_menu_request = SYSTEM_CALL_NONE;
-            return SystemCallEnd::GameReplaced;
+            return finish(SystemCallEnd::GameReplaced);
         case SYSTEM_CALL_SAVE: saveMenu(); break;
         case SYSTEM_CALL_LOAD:
-            if (loadMenu()) return SystemCallEnd::GameReplaced;
+            if (loadMenu()) return finish(SystemCallEnd::GameReplaced);
             break;
         case SYSTEM_CALL_LOOKBACK: leaveSystemMenu(true); break;
         case SYSTEM_CALL_WINDOWERASE: windowErase(); break;
@@ -82,7 +88,7 @@ Velmora::SystemCallEnd Velmora::runSystemCall() {
         default: leaveSystemMenu(true); break;
         }
     }
-    return SystemCallEnd::WaitGoesOn;
+    return finish(SystemCallEnd::WaitGoesOn);
 }
 
 void Velmora::leaveSystemMenu(bool restore) {
