@@ -33,6 +33,20 @@ constexpr int32_t SKIP_TEXT = 1;        // skip mode: text and click waits pass 
 constexpr int32_t SKIP_SHOW_REST = 2;   // the rest of the current text shows at once
 constexpr int32_t SKIP_TO_PAGE_END = 4; // a click passes on to the end of the page
 
+// The layout of the yesnobox and okcancelbox dialogs: plain 18 x 18 glyphs,
+// 20 pixels from one line to the next.
+constexpr int32_t DIALOG_GLYPH_SIZE = 18;
+constexpr int32_t DIALOG_LINE_PITCH = 20;
+
+inline FontState dialogFontDefaults() {
+    FontState font;
+    font.glyph_size = Vec2{DIALOG_GLYPH_SIZE, DIALOG_GLYPH_SIZE};
+    font.cell_pitch = Vec2{DIALOG_GLYPH_SIZE, DIALOG_LINE_PITCH};
+    font.bold = false;
+    font.shadow = false;
+    return font;
+}
+
 class CommandInterpreter {
   public:
     // Prints " *** Parse error at label:line [message] ***" and ends the process.
@@ -230,6 +244,8 @@ class CommandInterpreter {
     std::string version_text = DEFAULT_VERSION_TEXT;
     FontState story_font;
     FontState menu_font;
+    // The dialogs' layout: no command changes it, and it is not reset.
+    FontState dialog_font = dialogFontDefaults();
     Vec2 ruby_glyph_size{-1, -1}; // -1: half the story glyph size
     std::string ruby_font_name;   // empty: the story font
     KinsokuLists kinsoku;
