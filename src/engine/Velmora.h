@@ -418,6 +418,13 @@ class Velmora : public CommandInterpreter {
     InteractionState menu_aside; // valid while a system call runs
     bool menu_layout = false;    // a system screen uses the menu font
 
+    // ---- Dialogs ----
+    // yesnobox, okcancelbox: a question answered with two buttons; the
+    // variable gets 1 for Yes or OK, 0 for No, Cancel or a right click.
+    int32_t dialogCommand();
+    // Builds dialog button `number` at script point (x, y) with `label` on both cells.
+    ButtonEntry& buildDialogButton(int32_t number, const char* label, int32_t x, int32_t y);
+
     // ---- Sound ----
     // Waits as a fade asks; true when the wait moved the script elsewhere.
     bool waitForFade(FadeWait wait);

@@ -43,6 +43,31 @@ constexpr int32_t SKIP_TEXT = 1;        // skip mode: text and click waits pass 
 constexpr int32_t SKIP_SHOW_REST = 2;   // the rest of the current text shows at once
 constexpr int32_t SKIP_TO_PAGE_END = 4; // a click passes on to the end of the page
 
+// The layout of the yesnobox and okcancelbox dialogs: plain 18 x 18 glyphs,
+// 20 pixels from one line to the next.
+constexpr int32_t DIALOG_GLYPH_SIZE = 18;
+constexpr int32_t DIALOG_LINE_PITCH = 20;
+
+// The layout of the system menus before menusetwindow.
+inline FontState menuFontDefaults() {
+    FontState font;
+    font.glyph_size = {26, 26};
+    font.cell_pitch = {26, 28};
+    font.area_origin = {0, 16};
+    font.area_cells = {32, 23};
+    font.window_shade_color = {204, 204, 204};
+    return font;
+}
+
+inline FontState dialogFontDefaults() {
+    FontState font;
+    font.glyph_size = Vec2{DIALOG_GLYPH_SIZE, DIALOG_GLYPH_SIZE};
+    font.cell_pitch = Vec2{DIALOG_GLYPH_SIZE, DIALOG_LINE_PITCH};
+    font.bold = false;
+    font.shadow = false;
+    return font;
+}
+
 class CommandInterpreter {
   public:
     // Prints " *** Parse error at label:line [message] ***" and ends the process.
@@ -188,17 +213,6 @@ class CommandInterpreter {
     static constexpr const char* DEFAULT_VERSION_TEXT =
         "Velmora\nA script engine for visual novels\n";
 
-    // The layout of the system menus before menusetwindow.
-    static FontState defaultMenuFont() {
-        FontState font;
-        font.glyph_size = {26, 26};
-        font.cell_pitch = {26, 28};
-        font.area_origin = {0, 16};
-        font.area_cells = {32, 23};
-        font.window_shade_color = {204, 204, 204};
-        return font;
-    }
-
     struct RmenuItem {
         std::string label;
         int32_t system_call = 0;
@@ -250,9 +264,11 @@ class CommandInterpreter {
     std::string default_font_name; // not reset
     std::string version_text = DEFAULT_VERSION_TEXT;
     FontState story_font;
-    FontState menu_font = defaultMenuFont(); // the system menus; menusetwindow changes it
-    Vec2 ruby_glyph_size{-1, -1};            // -1: half the story glyph size
-    std::string ruby_font_name;              // empty: the story font
+    FontState menu_font = menuFontDefaults(); // the system menus; menusetwindow changes it
+    // The dialogs' layout: no command changes it, and it is not reset.
+    FontState dialog_font = dialogFontDefaults();
+    Vec2 ruby_glyph_size{-1, -1}; // -1: half the story glyph size
+    std::string ruby_font_name;   // empty: the story font
     KinsokuLists kinsoku;
     int32_t scale_num = 1; // screen pixels per script pixel
     int32_t scale_den = 1;

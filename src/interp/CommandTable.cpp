@@ -4,7 +4,7 @@ namespace velmora {
 
 const CommandEntry command_table[] = {
     {"zenkakko", &Velmora::zenkakkoCommand},
-    {"yesnobox", &Velmora::unsupportedCommand},
+    {"yesnobox", &Velmora::dialogCommand},
     {"windoweffect", &Velmora::effectCommand},
     {"windowchip", &Velmora::windowchipCommand},
     {"windowback", &Velmora::windowbackCommand},
@@ -108,7 +108,7 @@ const CommandEntry command_table[] = {
     {"playonce", &Velmora::playCommand},
     {"play", &Velmora::playCommand},
     {"pagetag", &Velmora::pagetagCommand},
-    {"okcancelbox", &Velmora::unsupportedCommand},
+    {"okcancelbox", &Velmora::dialogCommand},
     {"ofscpy", &Velmora::ofscpyCommand},
     {"ofscopy", &Velmora::ofscpyCommand},
     {"numalias", &Velmora::numaliasCommand},

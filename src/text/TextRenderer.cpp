@@ -107,7 +107,8 @@ void drawCharacter(const TextRenderContext& context, CharacterBytes character, F
 }
 
 void renderString(const TextRenderContext& context, const char* text, Rgb color, FontState& font,
-                  bool flush, SDL_Surface* target, SDL_Rect* out_rect, AnimImage* cache) {
+                  bool flush, SDL_Surface* target, SDL_Rect* out_rect, AnimImage* cache,
+                  const SDL_Rect* clip) {
     const Rgb saved_color = font.text_color;
     const Vec2 saved_pen = font.pen;
     font.text_color = color;
@@ -134,7 +135,7 @@ void renderString(const TextRenderContext& context, const char* text, Rgb color,
                 for (int32_t i = 0; i < context.indent_count; ++i) font.advance(2);
             }
             drawCharacter(context, CharacterBytes{c, p[1]}, font, false, false, target, cache,
-                          nullptr);
+                          clip);
             last_single = false;
             p += 2;
             continue;
@@ -144,7 +145,7 @@ void renderString(const TextRenderContext& context, const char* text, Rgb color,
                            !(next == '\\' && font.backslash_newline);
         const uint8_t second = next == '\r' ? 0 : next;
         drawCharacter(context, CharacterBytes{c, pairs ? second : uint8_t{0}}, font, false, false,
-                      target, cache, nullptr);
+                      target, cache, clip);
         last_single = true;
         p += pairs ? 2 : 1;
     }

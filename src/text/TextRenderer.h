@@ -26,9 +26,11 @@ void drawCharacter(const TextRenderContext& context, CharacterBytes character, F
 // Draws a whole string in `color` from the pen: line feeds (and backslashes
 // when the layout asks) break lines, a backquote makes a following backslash
 // or backquote literal. Stores the covered rectangle in script pixels into
-// `out_rect` when given; `flush` shows it at once.
+// `out_rect` when given; `flush` shows it at once. `clip`, when given, cuts
+// every glyph to that rectangle of the target and the cache.
 void renderString(const TextRenderContext& context, const char* text, Rgb color, FontState& font,
-                  bool flush, SDL_Surface* target, SDL_Rect* out_rect, AnimImage* cache);
+                  bool flush, SDL_Surface* target, SDL_Rect* out_rect, AnimImage* cache,
+                  const SDL_Rect* clip = nullptr);
 
 // Whether the double-byte character at `text` must go to the next line so
 // that no forbidden character begins or ends a line. Never reads past the
