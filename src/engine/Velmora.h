@@ -481,6 +481,7 @@ class Velmora : public CommandInterpreter {
     int32_t gettextCommand();
     int32_t getlogCommand(); // getlog, gettaglog
     int32_t checkpageCommand();
+    int32_t gettagCommand();
     LookbackPages lookback; // the pages before the current one, from `game` on
 
     // ---- Save slots ----

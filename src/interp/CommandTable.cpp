@@ -207,7 +207,7 @@ const CommandEntry command_table[] = {
     {"gettimer", &Velmora::gettimerCommand},
     {"gettext", &Velmora::gettextCommand},
     {"gettaglog", &Velmora::getlogCommand},
-    {"gettag", &Velmora::unsupportedCommand},
+    {"gettag", &Velmora::gettagCommand},
     {"gettab", &Velmora::keySwitchCommand},
     {"getspsize", &Velmora::getspsizeCommand},
     {"getsppos", &Velmora::getspposCommand},
