@@ -60,6 +60,7 @@ int32_t Velmora::gameCommand() {
     restartGame();
     // After the reset, which empties every picture slot.
     for (int32_t cursor = 0; cursor < 2; ++cursor) setCursorImage(cursor, nullptr, 0, 0, false);
+    loadDefaultLookbackPictures();
     return RESULT_PROCEED;
 }
 
@@ -77,6 +78,8 @@ void Velmora::definereset() {
     resetControlFlowSettings();
     resetEngineState();
     resetTextDisplay(true);
+    // The define section names the lookback arrows again, or `game` loads the defaults.
+    for (AnimImage& arrow : screen.lookback_images) arrow.discard();
     jumpToLabel("define");
     readGlobalVariables();
     in_define_section = true;

@@ -482,6 +482,12 @@ class Velmora : public CommandInterpreter {
     int32_t getlogCommand(); // getlog, gettaglog
     int32_t checkpageCommand();
     int32_t gettagCommand();
+    int32_t lookbackbuttonCommand();
+    // Loads arrow picture `slot` (LookbackPicture) from `tag`, or from its
+    // default file when `tag` is null; a missing default file gives no picture.
+    void loadLookbackPicture(size_t slot, const char* tag);
+    // The default arrow pictures, for those the game did not name (at `game`).
+    void loadDefaultLookbackPictures();
     LookbackPages lookback; // the pages before the current one, from `game` on
 
     // ---- Save slots ----

@@ -169,7 +169,7 @@ const CommandEntry command_table[] = {
     {"lookbacksp", &Velmora::lookbackspCommand},
     {"lookbackflush", &Velmora::lookbackflushCommand},
     {"lookbackcolor", &Velmora::lookbackcolorCommand},
-    {"lookbackbutton", &Velmora::unsupportedCommand},
+    {"lookbackbutton", &Velmora::lookbackbuttonCommand},
     {"logsp2", &Velmora::logspCommand},
     {"logsp", &Velmora::logspCommand},
     {"locate", &Velmora::locateCommand},
