@@ -78,8 +78,10 @@ void Velmora::definereset() {
     resetControlFlowSettings();
     resetEngineState();
     resetTextDisplay(true);
-    // The define section names the lookback arrows again, or `game` loads the defaults.
+    // The define section names the lookback arrows again, or `game` loads the
+    // defaults; until `game` there is no page history.
     for (AnimImage& arrow : screen.lookback_images) arrow.discard();
+    lookback.create(0);
     jumpToLabel("define");
     readGlobalVariables();
     in_define_section = true;
