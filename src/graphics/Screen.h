@@ -79,6 +79,8 @@ class Screen {
                  const LayerSettings& settings);
     // Composes `rect` into the composition surface and sends it to the window.
     void show(const SDL_Rect& rect, uint32_t flags, const LayerSettings& settings);
+    // Sends the whole composition surface, as it is, to the window.
+    void present();
     // Shows `rect` at once when `immediate`; otherwise adds it to the damage
     // and shows the whole damage. Clears the damage when `clear_after`.
     void showDamage(uint32_t flags, const SDL_Rect* rect, bool clear_after, bool immediate,
