@@ -60,6 +60,7 @@ int32_t Velmora::gameCommand() {
     restartGame();
     // After the reset, which empties every picture slot.
     for (int32_t cursor = 0; cursor < 2; ++cursor) setCursorImage(cursor, nullptr, 0, 0, false);
+    loadDefaultLookbackPictures();
     return RESULT_PROCEED;
 }
 
@@ -77,6 +78,10 @@ void Velmora::definereset() {
     resetControlFlowSettings();
     resetEngineState();
     resetTextDisplay(true);
+    // The define section names the lookback arrows again, or `game` loads the
+    // defaults; until `game` there is no page history.
+    for (AnimImage& arrow : screen.lookback_images) arrow.discard();
+    lookback.create(0);
     jumpToLabel("define");
     readGlobalVariables();
     in_define_section = true;

@@ -85,7 +85,7 @@ int32_t Velmora::Parseline() {
 
     // A leading '_' reaches the built-in command even when a user command hides it.
     if (const UserCommand* user = findUserCommand(token)) {
-        if (!user->lua) callSubroutine(user->name, script.read_position, false);
+        if (!user->lua) callSubroutine(user->name, script.read_position, CallKind::Plain);
         return RESULT_PROCEED;
     }
     const char* name = token[0] == '_' ? token + 1 : token;

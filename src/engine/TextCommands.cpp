@@ -36,6 +36,8 @@ void Velmora::readWindowLook(const std::string& look) {
 }
 
 int32_t Velmora::setwindowCommand() {
+    // setwindow3 keeps the pages read so far; setwindow forgets them.
+    const bool keep_history = script.tokenIs("setwindow3");
     story_font.face = story_font.outline_face = nullptr;
     story_font.area_origin.x = script.readInteger();
     story_font.area_origin.y = script.readInteger();
@@ -54,8 +56,7 @@ int32_t Velmora::setwindowCommand() {
     readWindowLook(look);
     story_font.last_glyph_origin = {story_font.pixelX(true), story_font.pixelY(true)};
 
-    // No lookback pages are kept yet, so setwindow and setwindow3 alike only
-    // clear the current page.
+    if (!keep_history) lookback.flush();
     clearPage();
     text.indent_count = 0;
     line_enter_state = 0;

@@ -121,7 +121,7 @@ int32_t Velmora::textLine() {
         line_enter_state == 0) {
         text.page_tag = tag;
         text.save_allowed = false;
-        callSubroutine(pretextgosub_label, script.token_start, false);
+        callSubroutine(pretextgosub_label, script.token_start, CallKind::PretextLine);
         line_enter_state = 1;
         return RESULT_PROCEED;
     }
@@ -328,7 +328,7 @@ bool Velmora::waitAtClick(const CharacterBytes* character, int32_t length) {
     if (!textgosub_label.empty()) {
         text.save_allowed = false;
         text.textgosub_kind = atTextEnd() ? 5 : 1;
-        callSubroutine(textgosub_label, script.read_position, true);
+        callSubroutine(textgosub_label, script.read_position, CallKind::TextWait);
         input.event_mode = 0;
         runWait(0);
         return false;
@@ -360,7 +360,7 @@ bool Velmora::waitAtPage(const CharacterBytes* character, int32_t length) {
         if (!textgosub_label.empty()) {
             text.save_allowed = false;
             text.textgosub_kind = 2;
-            callSubroutine(textgosub_label, script.read_position, true);
+            callSubroutine(textgosub_label, script.read_position, CallKind::TextWait);
             input.event_mode = 0;
             runWait(0);
             return false;

@@ -488,6 +488,21 @@ class Velmora : public CommandInterpreter {
     int32_t gettextCommand();
     int32_t getlogCommand(); // getlog, gettaglog
     int32_t checkpageCommand();
+    int32_t gettagCommand();
+    int32_t lookbackbuttonCommand();
+    // Loads arrow picture `slot` (LookbackPicture) from `tag`, or from its
+    // default file when `tag` is null; a missing default file gives no picture.
+    void loadLookbackPicture(size_t slot, const char* tag);
+    // The default arrow pictures, for those the game did not name (at `game`).
+    void loadDefaultLookbackPictures();
+    // The arrow buttons of the lookback screen showing the page `pages_back`
+    // steps before the current one; the old buttons go first.
+    void buildLookbackArrows(int32_t pages_back);
+    void hideLookbackSprites();
+    // The lookback screen (system call 5): earlier pages in the lookback
+    // colour with up and down arrows, until the player leaves; returns at
+    // once without an earlier page. The caller redraws the game's page.
+    void runLookback();
     LookbackPages lookback; // the pages before the current one, from `game` on
 
     // ---- Save slots ----

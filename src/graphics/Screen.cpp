@@ -182,6 +182,13 @@ void Screen::show(const SDL_Rect& rect, uint32_t flags, const LayerSettings& set
     SDL_UpdateRect(screen_surface, cut.x, cut.y, cut.w, cut.h);
 }
 
+void Screen::present() {
+    if (!screen_surface || !compose_surface) return;
+    copyArea(compose_surface, screen_surface, bounds());
+    SDL_UpdateRect(screen_surface, 0, 0, 0, 0);
+    damage.clear();
+}
+
 void Screen::showDamage(uint32_t flags, const SDL_Rect* rect, bool clear_after, bool immediate,
                         const LayerSettings& settings) {
     if (immediate) {

@@ -34,6 +34,18 @@ constexpr int32_t BAR_COUNT = 100;
 constexpr int32_t NUMBER_COUNT = 100;
 constexpr int32_t STANDING_COUNT = 3; // left, centre, right
 
+// The arrow pictures of the lookback screen, by their place in lookback_images.
+enum LookbackPicture : size_t {
+    LOOKBACK_UP_ON = 0,
+    LOOKBACK_UP_OFF,
+    LOOKBACK_DOWN_ON,
+    LOOKBACK_DOWN_OFF,
+    LOOKBACK_PICTURE_COUNT
+};
+// The files of those pictures when the game names none of its own.
+inline constexpr std::array<const char*, LOOKBACK_PICTURE_COUNT> LOOKBACK_CURSOR_FILES = {
+    "uoncur.bmp", "uoffcur.bmp", "doncur.bmp", "doffcur.bmp"};
+
 // What a composition needs to know from the rest of the engine.
 struct LayerSettings {
     int32_t sprite_z_order = 499; // sprites above this number lie under the standing pictures
@@ -67,6 +79,8 @@ class Screen {
                  const LayerSettings& settings);
     // Composes `rect` into the composition surface and sends it to the window.
     void show(const SDL_Rect& rect, uint32_t flags, const LayerSettings& settings);
+    // Sends the whole composition surface, as it is, to the window.
+    void present();
     // Shows `rect` at once when `immediate`; otherwise adds it to the damage
     // and shows the whole damage. Clears the damage when `clear_after`.
     void showDamage(uint32_t flags, const SDL_Rect* rect, bool clear_after, bool immediate,
@@ -102,6 +116,8 @@ class Screen {
     std::array<std::unique_ptr<AnimImage>, BAR_COUNT> bar_images;
     std::array<std::unique_ptr<AnimImage>, NUMBER_COUNT> number_images;
     std::array<AnimImage, 2> cursor_images; // click wait, page wait
+    // The lookback arrows; an engine reset keeps them, the define section sets them.
+    std::array<AnimImage, LOOKBACK_PICTURE_COUNT> lookback_images;
     AnimImage text_layer_image;
     AnimImage window_image;
     AnimImage dialog_image;

@@ -137,7 +137,7 @@ int32_t Velmora::selectCommand() {
         script.setInt(result_ref, chosen - 1);
         jumpToPosition(select_return);
     } else if (subroutine) {
-        callSubroutine(choice.label, select_return, false);
+        callSubroutine(choice.label, select_return, CallKind::Plain);
     } else {
         jumpToLabel(choice.label);
     }

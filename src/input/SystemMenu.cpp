@@ -78,7 +78,10 @@ Velmora::SystemCallEnd Velmora::runSystemCall() {
         case SYSTEM_CALL_LOAD:
             if (loadMenu()) return finish(SystemCallEnd::GameReplaced);
             break;
-        case SYSTEM_CALL_LOOKBACK: leaveSystemMenu(true); break;
+        case SYSTEM_CALL_LOOKBACK:
+            runLookback();
+            leaveSystemMenu(true);
+            break;
         case SYSTEM_CALL_WINDOWERASE: windowErase(); break;
         case SYSTEM_CALL_RMENU: rightClickMenu(); break;
         case SYSTEM_CALL_END:

@@ -9,17 +9,25 @@ namespace velmora {
 
 enum class FrameKind : int32_t { Gosub = 0, For = 1 };
 
+// Who pushed a gosub frame: the text hooks are told apart so that `return`
+// resumes the interrupted text and `gettag` finds the line that ran its hook.
+enum class CallKind : int32_t {
+    Plain = 0,   // gosub, a user command, a choice, the load hook
+    TextWait,    // the textgosub routine at a click or page wait
+    PretextLine, // the pretextgosub routine before a text line
+};
+
 // One nesting record. Positions point into the script buffer.
 struct CallFrame {
     FrameKind kind = FrameKind::Gosub;
     // Gosub: where execution resumes after `return` (the caller's arguments
     // included). For: the start of the loop body.
     const char* address = nullptr;
-    int32_t var_number = 0;       // for: the loop variable
-    int32_t to = 0;               // for: the limit
-    int32_t step = 0;             // for: the step
-    bool textgosub = false;       // pushed by the text hook
-    const char* resume = nullptr; // text hook: where the interrupted text goes on; null if none
+    int32_t var_number = 0;          // for: the loop variable
+    int32_t to = 0;                  // for: the limit
+    int32_t step = 0;                // for: the step
+    CallKind call = CallKind::Plain; // gosub: who pushed the frame
+    const char* resume = nullptr;    // textgosub: where the interrupted text goes on; null if none
 };
 
 // The frames above the root, oldest first. The root itself holds nothing and

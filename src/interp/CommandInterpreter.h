@@ -105,8 +105,8 @@ class CommandInterpreter {
     // The first user command declared with exactly that name, or null.
     const UserCommand* findUserCommand(const char* name) const;
     // Pushes a gosub frame returning to return_position and jumps to the label;
-    // a text-hook frame also records where the interrupted text goes on.
-    void callSubroutine(const std::string& label, const char* return_position, bool textgosub);
+    // a textgosub frame also records where the interrupted text goes on.
+    void callSubroutine(const std::string& label, const char* return_position, CallKind call);
     // Forgets the hook labels and user commands that the define section declared.
     void resetControlFlowSettings();
     // No loop skip, no ~ mark, no text line started.

@@ -89,14 +89,12 @@ CallFrame& pushFrame(CommandInterpreter& interpreter, FrameKind kind, const char
 // ---- Labels and subroutines ----
 
 void CommandInterpreter::callSubroutine(const std::string& label, const char* return_position,
-                                        bool textgosub) {
+                                        CallKind call) {
     CallFrame& frame = pushFrame(*this, FrameKind::Gosub, "a call of *", label);
     frame.address = return_position;
+    frame.call = call;
     call_stack.markReturnSlot();
-    if (textgosub) {
-        frame.textgosub = true;
-        frame.resume = script.wait_mark;
-    }
+    if (call == CallKind::TextWait) frame.resume = script.wait_mark;
     jumpToLabel(label);
 }
 
@@ -107,7 +105,7 @@ int32_t CommandInterpreter::gotoCommand() {
 
 int32_t CommandInterpreter::gosubCommand() {
     const std::string label = labelName(script.readStr());
-    callSubroutine(label, script.read_position, false);
+    callSubroutine(label, script.read_position, CallKind::Plain);
     return RESULT_PROCEED;
 }
 
@@ -121,7 +119,7 @@ int32_t CommandInterpreter::returnCommand() {
     else
         jumpToPosition(frame.address);
     call_stack.pop();
-    if (frame.textgosub) {
+    if (frame.call == CallKind::TextWait) {
         if (frame.resume && !to_label) {
             script.jumpTo(frame.resume);
         } else {

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "archive/VlaReader.h"
+#include "graphics/Screen.h"
 #include "interp/CommandInterpreter.h"
 #include "interp/SystemCallNumber.h"
 
@@ -16,8 +17,6 @@ namespace velmora {
 
 namespace {
 
-constexpr const char* LOOKBACK_CURSOR_FILES[] = {"uoncur.bmp", "uoffcur.bmp", "doncur.bmp",
-                                                 "doffcur.bmp"};
 constexpr int32_t MIN_EFFECT_NUMBER = 2;
 constexpr int32_t MAX_EFFECT_NUMBER = 255;
 

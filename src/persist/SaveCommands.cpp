@@ -66,7 +66,8 @@ void Velmora::finishLoad() {
         SDL_EVENTMASK(EVENT_MUSIC_FINISHED) | SDL_EVENTMASK(EVENT_CD_TIMER) |
         SDL_EVENTMASK(EVENT_CHANNEL_FINISHED) | SDL_EVENTMASK(EVENT_FADE_TIMER);
     while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, sound_events) > 0) handleSoundEvent(event);
-    if (!loadgosub_label.empty()) callSubroutine(loadgosub_label, script.read_position, false);
+    if (!loadgosub_label.empty())
+        callSubroutine(loadgosub_label, script.read_position, CallKind::Plain);
 }
 
 int32_t Velmora::saveonCommand() {

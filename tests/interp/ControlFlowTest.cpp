@@ -356,7 +356,7 @@ TEST_F(ControlFlowTest, ReturnSlotFollowsGetparamAndDiesWithItsFrame) {
     const std::string script = "*define\n*start\ncall 1, 2 : mov\n*call\ngetparam %0\n";
     engine.script.loadFromMemory(script.data(), script.size());
     const char* arguments = engine.script.bufferStart() + script.find("1, 2");
-    engine.callSubroutine("call", arguments, false);
+    engine.callSubroutine("call", arguments, CallKind::Plain);
     EXPECT_EQ(engine.current_label.name, "call");
     ASSERT_NE(engine.call_stack.returnSlot(), nullptr);
     EXPECT_EQ(*engine.call_stack.returnSlot(), arguments);
@@ -372,7 +372,7 @@ TEST_F(ControlFlowTest, ReturnSlotFollowsGetparamAndDiesWithItsFrame) {
     engine.call_stack.clear();
     EXPECT_EQ(engine.call_stack.returnSlot(), nullptr);
 
-    engine.callSubroutine("call", arguments, false);
+    engine.callSubroutine("call", arguments, CallKind::Plain);
     engine.call_stack.pop();
     EXPECT_EQ(engine.call_stack.returnSlot(), nullptr);
 }
@@ -444,7 +444,7 @@ TEST_F(ControlFlowTest, ReturnFromATextHookResumesTheText) {
         engine.script.wait_mark = wait_mark;
         engine.line_enter_state = 2;
         engine.pagetag_started = true;
-        engine.callSubroutine("hook", text_line, true);
+        engine.callSubroutine("hook", text_line, CallKind::TextWait);
         engine.script.readToken();
     };
 
@@ -514,7 +514,7 @@ TEST_F(ControlFlowTest, DefineresetReturnsToTheDefineSection) {
     engine.tilde_mark = engine.script.bufferStart();
     engine.script.setNumber(0, 4);
     engine.script.setNumber(250, 4);
-    engine.callSubroutine("mycmd", engine.script.bufferStart(), false);
+    engine.callSubroutine("mycmd", engine.script.bufferStart(), CallKind::Plain);
 
     EXPECT_EQ(engine.defineresetCommand(), RESULT_PROCEED);
     EXPECT_TRUE(engine.in_define_section);
