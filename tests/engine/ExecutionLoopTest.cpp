@@ -263,12 +263,20 @@ TEST_F(ExecutionLoopTest, DemoGameRunsToItsEnd) {
     // then the game loads the save of its last page.
     EXPECT_EQ(result.out, VERSION_LINE + startupLines() +
                               "dll effect: Got dll 'breakup.dll'\nSave file version is 2.8\n");
-    // Nine text waits and two choices, each ended by one click, the two last
-    // pages again after the load, and the game ends at its `end`.
+    // Text waits and choices each ended by one click; the menu, the save and
+    // load menus, their questions and lookback wait for buttons. The game
+    // ends through the menu's Quit.
     std::string clicks;
-    for (int line : {5, 7, 8, 10, 11, 14, 15, 16, 17, 19, 21, 24, 25})
+    for (int line : {5,  7,  8,  10, 11, 14, 15, 16, 17, 21, 23, 25,
+                     26, 27, 32, 34, 35, 36, 37, 38, 40, 42, 43, 44}) {
+        const bool choice = line == 14 || line == 16;
+        const bool buttons = line == 23 || line == 25 || line == 26 || line == 34 ||
+                             (line >= 36 && line <= 38) || line >= 43;
         clicks += "[input] line " + std::to_string(line) +
-                  (line == 14 || line == 16 ? " mode=0x122\n" : " mode=0x12c\n");
+                  (choice    ? " mode=0x122\n"
+                   : buttons ? " mode=0x2\n"
+                             : " mode=0x12c\n");
+    }
     EXPECT_EQ(result.err, clicks);
     // The lighthouse way turns the scene blue; the boats way lights a second lantern.
     std::optional<test::Bitmap> lighthouse =
