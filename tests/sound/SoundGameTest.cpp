@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <numbers>
 #include <string>
@@ -84,25 +85,27 @@ struct Listening {
 // test::globalValues reads what it left.
 RunResult playGame(const ScratchDir& game, const std::string& start,
                    std::vector<std::string> env = {}, const std::string& define = "",
-                   const std::string& input = "") {
+                   const std::string& input = "", const std::vector<std::string>& options = {}) {
     game.write("0.txt",
                ";$V10G0\n*define\nglobalon\n" + define + "game\n*start\n" + start + "end\n");
     if (!input.empty()) {
         game.write("input.txt", input);
         env.push_back("VELMORA_INPUT=" + (game.path() / "input.txt").string());
     }
-    return test::runEngine({"-r", game.path().string()}, game.path(), 30, env);
+    std::vector<std::string> args = options;
+    args.insert(args.end(), {"-r", game.path().string()});
+    return test::runEngine(args, game.path(), 30, env);
 }
 
 // Plays `start` through the disk audio driver and measures what it sounded like.
 Listening listen(const ScratchDir& game, const std::string& start, const std::string& define = "",
-                 const std::string& input = "") {
+                 const std::string& input = "", const std::vector<std::string>& options = {}) {
     const std::string raw = "out.raw";
     Listening heard{
         playGame(game, start,
                  {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + (game.path() / raw).string(),
                   "SDL_DISKAUDIODELAY=93"},
-                 define, input),
+                 define, input, options),
         {}};
     const std::string bytes = game.read(raw);
     for (size_t at = 0; at + WINDOW_BYTES <= bytes.size(); at += WINDOW_BYTES) {
@@ -326,6 +329,30 @@ TEST(SoundGameTest, MidiGoesToTheExternalPlayerThroughTheHandOverFile) {
               1u)
         << run.err;
     EXPECT_EQ(test::countOf(run.err, "can't play MIDI file song.mid\n"), 2u) << run.err;
+}
+
+// Without a CD drive in use, a track plays from its file in cd/; asked to use
+// the drive when there is none, the game runs on in silence.
+TEST(SoundGameTest, CdTracksPlayFromTheirFilesUnlessTheDriveIsAsked) {
+    ScratchDir game;
+    std::filesystem::create_directory(game.path() / "cd");
+    game.write("cd/tone.wav", toneWav(1, 8000));
+    const std::string encode = "oggenc -Q -o '" + (game.path() / "cd/track03.ogg").string() +
+                               "' '" + (game.path() / "cd/tone.wav").string() + "'";
+    ASSERT_EQ(std::system(encode.c_str()), 0);
+    std::filesystem::remove(game.path() / "cd/tone.wav");
+    const std::string start = "playonce \"*3\"\nwait 1300\nmov %1,1\n";
+
+    Listening heard = listen(game, start);
+    ASSERT_EQ(heard.run.status, 0) << heard.run.err;
+    std::vector<Span> spans = heard.spans();
+    ASSERT_EQ(spans.size(), 1u) << loudnessText(heard);
+    EXPECT_NEAR(heard.level(spans[0].begin, spans[0].end), FULL, FULL * 0.1);
+
+    heard = listen(game, start, "", "", {"--cdaudio"});
+    ASSERT_EQ(heard.run.status, 0) << heard.run.err;
+    EXPECT_TRUE(heard.spans().empty()) << loudnessText(heard);
+    EXPECT_EQ(test::globalValues(game)[1], 1);
 }
 
 } // namespace
