@@ -64,7 +64,9 @@ void Velmora::executeLabel() {
             fetchToken();
         }
         current_label = out_of_script ? LabelEntry{} : script.labelAfter(current_label.name);
-        current_line = 0;
+        // Counted from the label's own line, as a jump to the label counts it:
+        // saved positions are that line plus this count.
+        current_line = current_label.body ? script.lineInLabel(current_label.body) : 0;
         if (!current_label.body) {
             std::fprintf(stderr, " ***** End *****\n");
             endCommand();

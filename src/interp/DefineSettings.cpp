@@ -39,6 +39,7 @@ void CommandInterpreter::resetDefineSettings() {
     story_font.area_cells = {23, 16};
     story_font.char_wait = 20;
     story_font.window_shade_color = {153, 153, 153};
+    menu_font = menuFontDefaults();
     window_chip_sprite = -1;
     window_back = false;
     use_wheel = false;

@@ -143,6 +143,20 @@ TEST(SaveGameTest, ParseErrorsOfTheSaveCommands) {
     }
 }
 
+// A label entered from the one before it counts its lines as a jump to it
+// does: a save made there resumes at its own statement.
+TEST(SaveGameTest, ASaveInALabelReachedByFallingIntoItLoads) {
+    ScratchDir game;
+    const RunResult run = play(game, "",
+                               "mov %11,%11+1\n*again\ninc %1 : savegame 1 : mov %12,%12+1\n"
+                               "if %13 == 0 : mov %13,1 : loadgame 1\nend\n");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err.find("Save file"), std::string::npos) << run.err;
+    const std::vector<int32_t> v = test::globalValues(game);
+    EXPECT_EQ(v[1], 1); // the load did not go back to before the label
+    EXPECT_EQ(v[2], 2); // it resumed at the save, which ran again
+}
+
 // The engine is killed at moments spread over its saving; whatever it was
 // doing, the slot it keeps rewriting still loads.
 TEST(SaveGameTest, AKilledSaveLeavesTheLastGoodSlot) {
