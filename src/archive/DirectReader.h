@@ -39,6 +39,10 @@ class DirectReader : public BaseReader {
     int32_t readFile(const std::string& name, uint8_t* buffer, size_t capacity,
                      ArchiveLocation* location = nullptr) override;
 
+    // A loose-file name in platform form: at most 256 bytes, '\\' and '/' as
+    // '/', Shift_JIS trail bytes left alone.
+    static std::string looseName(const std::string& name);
+
   protected:
     // Opens archive_path + name; a mode that only reads finds the name in any
     // letter case when it does not exist as given. Only regular files open.
@@ -56,9 +60,6 @@ class DirectReader : public BaseReader {
     // None for a name without '.'.
     CompressionType compressionOf(const std::string& name) const;
 
-    // A loose-file name in platform form: at most 256 bytes, '\\' and '/' as
-    // '/', Shift_JIS trail bytes left alone.
-    static std::string looseName(const std::string& name);
     // A name as archive indexes store it: at most 256 bytes, a-z upper-cased,
     // '/' turned into '\\' (byte by byte, as the stored names were made).
     static std::string entryName(const std::string& name);

@@ -78,6 +78,8 @@ void Velmora::definereset() {
     resetControlFlowSettings();
     resetEngineState();
     resetTextDisplay(true);
+    getret_str.clear();
+    input.getret_value = 0;
     // The define section names the lookback arrows again, or `game` loads the
     // defaults; until `game` there is no page history.
     for (AnimImage& arrow : screen.lookback_images) arrow.discard();

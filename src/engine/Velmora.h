@@ -66,8 +66,17 @@ class Velmora : public CommandInterpreter {
     int32_t getversionCommand();
     RandomSource random;
 
-    // Host-file commands.
+    // Host-file commands: the game's registry, DLL and INI files answer in
+    // place of the host.
     int32_t fileexistCommand();
+    int32_t getregCommand();
+    int32_t execDllCommand();
+    int32_t getretCommand();
+    int32_t getiniCommand();
+    // The text of a side file under the game directory; reports one that does not open.
+    std::optional<std::string> readHostFile(const std::string& name) const;
+    // The last text exec_dll read, for getret; its number is input.getret_value.
+    std::string getret_str;
 
     // Control-flow commands of the engine.
     int32_t jumpfCommand();
