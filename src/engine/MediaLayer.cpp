@@ -10,6 +10,7 @@
 
 #include "common/Exit.h"
 #include "engine/Velmora.h"
+#include "engine/Version.h"
 #include "graphics/PictureSurface.h"
 #include "text/FontCache.h"
 #include "text/ShiftJis.h"
@@ -111,7 +112,7 @@ void Velmora::initMediaLayer() {
     std::printf("Display: %d x %d (%d bpp)\n", screen_width, screen_height, screen_bpp);
 
     screen.damage.setBounds(screen_width, screen_height);
-    window_title = window_icon_title = "Velmora";
+    window_title = window_icon_title = PROGRAM_NAME;
     SDL_WM_SetCaption(window_title.c_str(), window_icon_title.c_str());
 }
 

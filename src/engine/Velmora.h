@@ -262,6 +262,9 @@ class Velmora : public CommandInterpreter {
     bool onModifierDown(const SDL_KeyboardEvent& event);
     void onModifierUp(const SDL_KeyboardEvent& event);
     bool onKey(const SDL_KeyboardEvent& event);
+    // A key released while the edit mode is open, or `z` that opens it.
+    void onEditKey(SDLKey key);
+    EditView editView();
     // The result of a released key from the table of keys; 0 when none applies.
     int32_t keyResult(SDLKey key, const char*& text);
     void setResult(int32_t result, const char* text);

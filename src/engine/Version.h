@@ -5,6 +5,8 @@
 
 namespace velmora {
 
+// The name the window shows until a game gives it a caption.
+constexpr const char* PROGRAM_NAME = "Velmora";
 constexpr const char* VERSION_DATE = "20131223";
 constexpr int32_t VERSION_MAJOR = 2;
 constexpr int32_t VERSION_MINOR = 96;

@@ -212,8 +212,13 @@ void Velmora::feedScriptedInput() {
     SDL_Event pending;
     if (SDL_PeepEvents(&pending, 1, SDL_PEEKEVENT, SDL_ALLEVENTS) != 0) return;
     scripted_input->act(input.wait_unlimited, input.event_mode, [this] {
-        return ScriptedInput::View{screen.screen_surface, window_title, window_icon_title,
-                                   describeButtons()};
+        // The caption as the window has it: the edit mode shows itself there
+        // without changing the game's own caption.
+        char* title = nullptr;
+        char* icon = nullptr;
+        SDL_WM_GetCaption(&title, &icon);
+        return ScriptedInput::View{screen.screen_surface, title ? title : window_title,
+                                   icon ? icon : window_icon_title, describeButtons()};
     });
 }
 

@@ -53,7 +53,7 @@ bool Velmora::chooseButtonUnderMouse(const char* no_button_text) {
 }
 
 bool Velmora::onMouseButton(const SDL_MouseButtonEvent& event) {
-    if (input.edit_state != 0) return false;
+    if (input.edit.active()) return false;
     const bool pressed = event.type == SDL_MOUSEBUTTONDOWN;
     if (input.automode) {
         input.automode = false;
@@ -211,8 +211,13 @@ bool Velmora::onKey(const SDL_KeyboardEvent& event) {
         setResult(-61, "");
         return finishWait();
     }
+    // While the edit mode is open a key belongs to it alone, so the wait goes on.
+    if (input.edit.active()) {
+        if (!pressed) onEditKey(key);
+        return false;
+    }
     if (!pressed) {
-        if (input.edit_state != 0) return false;
+        if (edit_enabled && key == SDLK_z) onEditKey(key);
         if (input.getskipoff && (skip_mode & SKIP_TEXT) && input.buttonWait()) {
             skip_mode &= ~SKIP_TEXT;
             setResult(-60, "");

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/UserEvents.h"
+#include "input/EditMode.h"
 
 namespace velmora {
 
@@ -55,7 +56,7 @@ struct InputState {
     int32_t trap_mode = 0;
     std::string trap_label;
     int32_t system_menu_request = 0; // the pending system call (SYSTEM_CALL_); 0 none
-    int32_t edit_state = 0;
+    EditState edit; // the edit mode (--edit); clicks and keys go only to it while active
     int32_t text_wait_state = 0; // 1 click wait, 2 page wait: set by the text display
     int32_t getret_value = 0;    // what getret reads after lrclick
     SDL_TimerID wait_timer = nullptr;
