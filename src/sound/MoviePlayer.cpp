@@ -1,0 +1,371 @@
+#include "sound/MoviePlayer.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <deque>
+
+#include "sound/MovieScaler.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/log.h>
+#include <libavutil/mathematics.h>
+}
+
+namespace velmora {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Limits that keep any input, however damaged, from hanging the engine:
+// every read of the demultiplexer has a deadline (the interrupt callback
+// ends it), and the headers are looked for in a bounded prefix.
+constexpr auto OPEN_TIME_LIMIT = std::chrono::seconds(3);
+constexpr auto READ_TIME_LIMIT = std::chrono::milliseconds(500);
+constexpr int64_t PROBE_BYTES = 2 << 20;
+constexpr int64_t ANALYZE_MICROSECONDS = 2 * AV_TIME_BASE;
+constexpr int IO_BUFFER_BYTES = 32 << 10;
+// This many failed packets in a row end the movie; a single damaged one is skipped.
+constexpr int32_t MAX_DECODE_ERRORS = 8;
+// The sound is decoded this far ahead of the mixer, so that it never runs dry
+// between two pictures (the mixer takes about 93 ms at a time).
+constexpr int32_t AUDIO_LEAD_MS = 400;
+// Decoded pictures held ahead of their time, at most; large pictures fewer.
+constexpr int32_t MAX_QUEUED_PICTURES = 12;
+constexpr int64_t QUEUED_PICTURE_BYTES = 64 << 20;
+constexpr int64_t DEFAULT_PICTURE_MS = 40;
+constexpr int64_t MAX_PICTURE_MS = 1000;
+constexpr int64_t MICROSECONDS_PER_MS = 1000;
+
+struct Picture {
+    AVFrame* frame;
+    int64_t time_ms; // on the caller's clock
+};
+
+} // namespace
+
+struct MoviePlayer::State {
+    ~State();
+    bool openInput(std::string& error);
+    bool openVideo(std::string& error);
+    // Reads and decodes one packet; false once the input is used up.
+    bool step();
+    bool decodeVideo(const AVPacket* input);
+    // Decodes until a picture waits and, with sound, the sound is ahead enough.
+    void fill();
+    // When everything decoded in this pass has been seen and heard.
+    int64_t passEnd() const;
+    bool restart(int64_t elapsed_ms);
+    void setDeadline(Clock::duration limit) { deadline = Clock::now() + limit; }
+
+    static int readBytes(void* opaque, uint8_t* buffer, int size);
+    static int64_t seekBytes(void* opaque, int64_t offset, int whence);
+    static int interrupted(void* opaque);
+
+    std::unique_ptr<uint8_t[]> bytes;
+    int64_t size = 0;
+    int64_t position = 0;
+    AVIOContext* io = nullptr;
+    AVFormatContext* format = nullptr;
+    AVCodecContext* video = nullptr;
+    int video_index = -1;
+    int audio_index = -1;
+    AVPacket* packet = nullptr;
+    AVFrame* decoded = nullptr;
+    Clock::time_point deadline;
+
+    std::deque<Picture> pictures;
+    int32_t max_queued = MAX_QUEUED_PICTURES;
+    MovieAudio audio;
+    bool audio_on = false;
+    MovieScaler scaler;
+    bool loop = false;
+
+    int64_t base_us = 0;                     // the movie's start on its own clock
+    int64_t picture_ms = DEFAULT_PICTURE_MS; // how long one picture shows
+    int64_t pass_start_ms = 0;               // the caller's time the current pass began
+    int64_t last_picture_ms = -1;            // the latest picture of this pass, pass time
+    bool input_ended = false;
+    int32_t errors = 0; // failed packets in a row
+    int32_t shown = 0;
+    int32_t shown_in_pass = 0;
+};
+
+MoviePlayer::State::~State() {
+    for (Picture& picture : pictures) av_frame_free(&picture.frame);
+    avcodec_free_context(&video);
+    avformat_close_input(&format);
+    if (io) av_freep(&io->buffer);
+    avio_context_free(&io);
+    av_packet_free(&packet);
+    av_frame_free(&decoded);
+}
+
+int MoviePlayer::State::readBytes(void* opaque, uint8_t* buffer, int size) {
+    auto* self = static_cast<State*>(opaque);
+    const int count = static_cast<int>(std::min<int64_t>(self->size - self->position, size));
+    if (count <= 0) return AVERROR_EOF;
+    std::memcpy(buffer, self->bytes.get() + self->position, static_cast<size_t>(count));
+    self->position += count;
+    return count;
+}
+
+int64_t MoviePlayer::State::seekBytes(void* opaque, int64_t offset, int whence) {
+    auto* self = static_cast<State*>(opaque);
+    const int64_t size = self->size;
+    int64_t target = offset;
+    switch (whence & ~AVSEEK_FORCE) {
+    case AVSEEK_SIZE: return size;
+    case SEEK_SET: break;
+    case SEEK_CUR: target = self->position + offset; break;
+    case SEEK_END: target = size + offset; break;
+    default: return AVERROR(EINVAL);
+    }
+    if (target < 0 || target > size) return AVERROR(EINVAL);
+    self->position = target;
+    return target;
+}
+
+int MoviePlayer::State::interrupted(void* opaque) {
+    return Clock::now() > static_cast<State*>(opaque)->deadline ? 1 : 0;
+}
+
+bool MoviePlayer::State::openInput(std::string& error) {
+    auto* buffer = static_cast<unsigned char*>(av_malloc(IO_BUFFER_BYTES));
+    if (buffer)
+        io = avio_alloc_context(buffer, IO_BUFFER_BYTES, 0, this, readBytes, nullptr, seekBytes);
+    format = avformat_alloc_context();
+    packet = av_packet_alloc();
+    decoded = av_frame_alloc();
+    if (!io || !format || !packet || !decoded) {
+        if (!io) av_free(buffer);
+        error = "out of memory";
+        return false;
+    }
+    format->pb = io;
+    format->interrupt_callback = AVIOInterruptCB{interrupted, this};
+    format->probesize = PROBE_BYTES;
+    format->format_probesize = PROBE_BYTES;
+    format->max_analyze_duration = ANALYZE_MICROSECONDS;
+    setDeadline(OPEN_TIME_LIMIT);
+    // On failure the context is freed and set to null; the I/O context stays ours.
+    if (avformat_open_input(&format, nullptr, nullptr, nullptr) < 0) {
+        error = "not a movie";
+        return false;
+    }
+    if (avformat_find_stream_info(format, nullptr) < 0) {
+        error = "unreadable headers";
+        return false;
+    }
+    if (format->start_time != AV_NOPTS_VALUE) base_us = format->start_time;
+    return true;
+}
+
+bool MoviePlayer::State::openVideo(std::string& error) {
+    const AVCodec* decoder = nullptr;
+    video_index = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, &decoder, 0);
+    if (video_index < 0 || !decoder) {
+        error = "no pictures";
+        return false;
+    }
+    AVStream* stream = format->streams[video_index];
+    const AVCodecParameters* parameters = stream->codecpar;
+    if (parameters->width > MAX_MOVIE_SIDE || parameters->height > MAX_MOVIE_SIDE) {
+        error = "pictures too large";
+        return false;
+    }
+    video = avcodec_alloc_context3(decoder);
+    if (!video || avcodec_parameters_to_context(video, parameters) < 0) {
+        error = "out of memory";
+        return false;
+    }
+    video->pkt_timebase = stream->time_base;
+    video->thread_count = 1;
+    video->max_pixels = int64_t{MAX_MOVIE_SIDE} * MAX_MOVIE_SIDE;
+    if (avcodec_open2(video, decoder, nullptr) < 0) {
+        error = "no decoder for its pictures";
+        return false;
+    }
+    const AVRational rate = av_guess_frame_rate(format, stream, nullptr);
+    if (rate.num > 0 && rate.den > 0)
+        picture_ms = std::clamp<int64_t>(int64_t{1000} * rate.den / rate.num, 1, MAX_PICTURE_MS);
+    const int64_t picture_bytes =
+        std::max<int64_t>(int64_t{parameters->width} * parameters->height * 4, 1);
+    max_queued = static_cast<int32_t>(
+        std::clamp<int64_t>(QUEUED_PICTURE_BYTES / picture_bytes, 2, MAX_QUEUED_PICTURES));
+    return true;
+}
+
+bool MoviePlayer::State::decodeVideo(const AVPacket* input) {
+    int result = avcodec_send_packet(video, input);
+    if (result < 0 && result != AVERROR(EAGAIN) && result != AVERROR_EOF) return false;
+    const AVRational time_base = format->streams[video_index]->time_base;
+    for (;;) {
+        result = avcodec_receive_frame(video, decoded);
+        if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) return true;
+        if (result < 0) return false;
+        if (decoded->width <= 0 || decoded->height <= 0 || decoded->width > MAX_MOVIE_SIDE ||
+            decoded->height > MAX_MOVIE_SIDE) {
+            av_frame_unref(decoded);
+            return false;
+        }
+        const int64_t pts = decoded->best_effort_timestamp;
+        int64_t time = last_picture_ms + picture_ms;
+        if (pts != AV_NOPTS_VALUE)
+            time = (av_rescale_q(pts, time_base, AV_TIME_BASE_Q) - base_us) / MICROSECONDS_PER_MS;
+        time = std::max<int64_t>(time, 0);
+        last_picture_ms = std::max(last_picture_ms, time);
+        AVFrame* kept = av_frame_alloc();
+        if (!kept) {
+            av_frame_unref(decoded);
+            return false;
+        }
+        av_frame_move_ref(kept, decoded);
+        pictures.push_back(Picture{kept, pass_start_ms + time});
+    }
+}
+
+bool MoviePlayer::State::step() {
+    if (input_ended) return false;
+    setDeadline(READ_TIME_LIMIT);
+    if (av_read_frame(format, packet) < 0) {
+        // The end of the data, or data the demultiplexer cannot go on with:
+        // the decoders give up what they still hold.
+        input_ended = true;
+        decodeVideo(nullptr);
+        if (audio_on) audio.decode(nullptr);
+        return false;
+    }
+    bool decoded_ok = true;
+    if (packet->stream_index == video_index)
+        decoded_ok = decodeVideo(packet);
+    else if (audio_on && packet->stream_index == audio_index)
+        decoded_ok = audio.decode(packet);
+    av_packet_unref(packet);
+    errors = decoded_ok ? 0 : errors + 1;
+    if (errors >= MAX_DECODE_ERRORS) input_ended = true;
+    return !input_ended;
+}
+
+void MoviePlayer::State::fill() {
+    while (!input_ended) {
+        const bool want_picture = pictures.empty();
+        const bool want_sound = audio_on && audio.queuedMs() < AUDIO_LEAD_MS &&
+                                static_cast<int32_t>(pictures.size()) < max_queued;
+        if (!want_picture && !want_sound) return;
+        step();
+    }
+}
+
+int64_t MoviePlayer::State::passEnd() const {
+    const int64_t pictures_end = last_picture_ms + picture_ms;
+    const int64_t sound_end = audio_on ? audio.decodedMs() : 0;
+    return pass_start_ms + std::max(pictures_end, sound_end);
+}
+
+bool MoviePlayer::State::restart(int64_t elapsed_ms) {
+    // A pass that showed nothing would only start another like it.
+    if (shown_in_pass == 0) return false;
+    const int64_t end = passEnd();
+    // A late start does not try to catch up with the time it lost.
+    pass_start_ms = elapsed_ms - end > picture_ms ? elapsed_ms : end;
+    const int64_t start = format->start_time != AV_NOPTS_VALUE ? format->start_time : 0;
+    setDeadline(READ_TIME_LIMIT);
+    if (av_seek_frame(format, -1, start, AVSEEK_FLAG_BACKWARD) < 0 &&
+        av_seek_frame(format, -1, 0, AVSEEK_FLAG_BYTE) < 0)
+        return false;
+    avcodec_flush_buffers(video);
+    audio.flush();
+    audio.resetDecoded();
+    input_ended = false;
+    errors = 0;
+    last_picture_ms = -1;
+    shown_in_pass = 0;
+    return true;
+}
+
+MoviePlayer::MoviePlayer() = default;
+MoviePlayer::~MoviePlayer() = default;
+
+bool MoviePlayer::open(std::unique_ptr<uint8_t[]> bytes, size_t size, const MovieOptions& options,
+                       std::string& error) {
+    // Damaged data makes the decoders talk; the engine reports what matters itself.
+    av_log_set_level(AV_LOG_QUIET);
+    state = std::make_unique<State>();
+    state->bytes = std::move(bytes);
+    state->size = static_cast<int64_t>(size);
+    state->loop = options.loop;
+    if (!state->openInput(error) || !state->openVideo(error)) {
+        state.reset();
+        return false;
+    }
+    state->audio_index =
+        av_find_best_stream(state->format, AVMEDIA_TYPE_AUDIO, -1, state->video_index, nullptr, 0);
+    if (state->audio_index >= 0 && options.with_audio)
+        state->audio_on = state->audio.open(state->format->streams[state->audio_index],
+                                            options.audio, options.volume);
+    const Clock::time_point give_up = Clock::now() + OPEN_TIME_LIMIT;
+    while (state->pictures.empty() && Clock::now() < give_up && state->step()) {
+    }
+    if (state->pictures.empty()) {
+        error = "no picture could be decoded";
+        state.reset();
+        return false;
+    }
+    return true;
+}
+
+bool MoviePlayer::playsAudio() const {
+    return state && state->audio_on;
+}
+
+void MoviePlayer::feedMixer(void* player, Uint8* stream, int length) {
+    MovieAudio::feedMixer(&static_cast<MoviePlayer*>(player)->state->audio, stream, length);
+}
+
+bool MoviePlayer::setDisplay(SDL_Surface* surface) {
+    return state && state->scaler.setSurface(surface);
+}
+
+bool MoviePlayer::advance(int64_t elapsed_ms) {
+    if (!state) return false;
+    State& s = *state;
+    // At most two passes: the end of one and the start of the next.
+    for (int pass = 0; pass < 2; ++pass) {
+        AVFrame* due = nullptr;
+        for (;;) {
+            s.fill();
+            // The first picture shows at once, however late its stream begins.
+            const bool first = s.shown == 0 && !due;
+            if (s.pictures.empty() || (s.pictures.front().time_ms > elapsed_ms && !first)) break;
+            // Only the latest due picture is drawn; a late player skips the rest.
+            av_frame_free(&due);
+            due = s.pictures.front().frame;
+            s.pictures.pop_front();
+        }
+        if (due) {
+            if (s.scaler.draw(due)) {
+                ++s.shown;
+                ++s.shown_in_pass;
+            }
+            av_frame_free(&due);
+        }
+        if (!s.pictures.empty() || !s.input_ended || elapsed_ms < s.passEnd()) return true;
+        if (!s.loop || !s.restart(elapsed_ms)) return false;
+    }
+    return true;
+}
+
+int64_t MoviePlayer::msUntilNextPicture(int64_t elapsed_ms) const {
+    if (!state || state->pictures.empty()) return state ? state->picture_ms : 0;
+    return std::max<int64_t>(state->pictures.front().time_ms - elapsed_ms, 0);
+}
+
+int32_t MoviePlayer::picturesShown() const {
+    return state ? state->shown : 0;
+}
+
+} // namespace velmora
