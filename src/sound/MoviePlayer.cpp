@@ -33,9 +33,10 @@ constexpr int32_t MAX_DECODE_ERRORS = 8;
 // The sound is decoded this far ahead of the mixer, so that it never runs dry
 // between two pictures (the mixer takes about 93 ms at a time).
 constexpr int32_t AUDIO_LEAD_MS = 400;
-// Decoded pictures held ahead of their time, at most; large pictures fewer.
-constexpr int32_t MAX_QUEUED_PICTURES = 12;
-constexpr int64_t QUEUED_PICTURE_BYTES = 64 << 20;
+// Multiplexers put the pictures' data well ahead of the sound that goes with
+// it: reading far enough for the sound leaves compressed pictures waiting,
+// up to this many bytes.
+constexpr int64_t MAX_WAITING_PACKET_BYTES = 32 << 20;
 constexpr int64_t DEFAULT_PICTURE_MS = 40;
 constexpr int64_t MAX_PICTURE_MS = 1000;
 constexpr int64_t MICROSECONDS_PER_MS = 1000;
@@ -51,11 +52,20 @@ struct MoviePlayer::State {
     ~State();
     bool openInput(std::string& error);
     bool openVideo(std::string& error);
-    // Reads and decodes one packet; false once the input is used up.
-    bool step();
+    // Reads one packet: sound is decoded at once, pictures wait in
+    // `picture_packets`. False once the input is used up.
+    bool readPacket();
+    // Decodes until a picture is ready; false when none is left, or none
+    // came before `give_up`.
+    bool decodePicture(Clock::duration limit);
     bool decodeVideo(const AVPacket* input);
+    // Counts a packet that failed; too many in a row end the movie.
+    void countResult(bool decoded_ok);
     // Decodes until a picture waits and, with sound, the sound is ahead enough.
     void fill();
+    bool finished() const {
+        return pictures.empty() && picture_packets.empty() && input_ended && video_drained;
+    }
     // When everything decoded in this pass has been seen and heard.
     int64_t passEnd() const;
     bool restart(int64_t elapsed_ms);
@@ -78,7 +88,8 @@ struct MoviePlayer::State {
     Clock::time_point deadline;
 
     std::deque<Picture> pictures;
-    int32_t max_queued = MAX_QUEUED_PICTURES;
+    std::deque<AVPacket*> picture_packets;
+    int64_t picture_packet_bytes = 0;
     MovieAudio audio;
     bool audio_on = false;
     MovieScaler scaler;
@@ -88,14 +99,18 @@ struct MoviePlayer::State {
     int64_t picture_ms = DEFAULT_PICTURE_MS; // how long one picture shows
     int64_t pass_start_ms = 0;               // the caller's time the current pass began
     int64_t last_picture_ms = -1;            // the latest picture of this pass, pass time
-    bool input_ended = false;
+    bool input_ended = false;                // no more packets to read in this pass
+    bool video_drained = false;              // the picture decoder gave what it held
+    bool audio_drained = false;
     int32_t errors = 0; // failed packets in a row
     int32_t shown = 0;
+    int32_t pictures_decoded = 0;
     int32_t shown_in_pass = 0;
 };
 
 MoviePlayer::State::~State() {
     for (Picture& picture : pictures) av_frame_free(&picture.frame);
+    for (AVPacket*& waiting : picture_packets) av_packet_free(&waiting);
     avcodec_free_context(&video);
     avformat_close_input(&format);
     if (io) av_freep(&io->buffer);
@@ -192,10 +207,6 @@ bool MoviePlayer::State::openVideo(std::string& error) {
     const AVRational rate = av_guess_frame_rate(format, stream, nullptr);
     if (rate.num > 0 && rate.den > 0)
         picture_ms = std::clamp<int64_t>(int64_t{1000} * rate.den / rate.num, 1, MAX_PICTURE_MS);
-    const int64_t picture_bytes =
-        std::max<int64_t>(int64_t{parameters->width} * parameters->height * 4, 1);
-    max_queued = static_cast<int32_t>(
-        std::clamp<int64_t>(QUEUED_PICTURE_BYTES / picture_bytes, 2, MAX_QUEUED_PICTURES));
     return true;
 }
 
@@ -212,6 +223,14 @@ bool MoviePlayer::State::decodeVideo(const AVPacket* input) {
             av_frame_unref(decoded);
             return false;
         }
+        // A movie begins with a whole picture: a file cut short inside its
+        // first one, which the decoder would patch up, is not played.
+        if (pictures_decoded == 0 &&
+            (decoded->decode_error_flags != 0 || (decoded->flags & AV_FRAME_FLAG_CORRUPT))) {
+            av_frame_unref(decoded);
+            continue;
+        }
+        ++pictures_decoded;
         const int64_t pts = decoded->best_effort_timestamp;
         int64_t time = last_picture_ms + picture_ms;
         if (pts != AV_NOPTS_VALUE)
@@ -228,35 +247,68 @@ bool MoviePlayer::State::decodeVideo(const AVPacket* input) {
     }
 }
 
-bool MoviePlayer::State::step() {
+bool MoviePlayer::State::readPacket() {
     if (input_ended) return false;
     setDeadline(READ_TIME_LIMIT);
+    // The end of the data, or data the demultiplexer cannot go on with.
     if (av_read_frame(format, packet) < 0) {
-        // The end of the data, or data the demultiplexer cannot go on with:
-        // the decoders give up what they still hold.
         input_ended = true;
-        decodeVideo(nullptr);
-        if (audio_on) audio.decode(nullptr);
         return false;
     }
-    bool decoded_ok = true;
-    if (packet->stream_index == video_index)
-        decoded_ok = decodeVideo(packet);
-    else if (audio_on && packet->stream_index == audio_index)
-        decoded_ok = audio.decode(packet);
+    if (packet->stream_index == video_index) {
+        AVPacket* waiting = av_packet_alloc();
+        if (waiting) {
+            av_packet_move_ref(waiting, packet);
+            picture_packet_bytes += waiting->size;
+            picture_packets.push_back(waiting);
+        }
+    } else if (audio_on && packet->stream_index == audio_index) {
+        countResult(audio.decode(packet));
+    }
     av_packet_unref(packet);
-    errors = decoded_ok ? 0 : errors + 1;
-    if (errors >= MAX_DECODE_ERRORS) input_ended = true;
     return !input_ended;
 }
 
+void MoviePlayer::State::countResult(bool decoded_ok) {
+    errors = decoded_ok ? 0 : errors + 1;
+    if (errors < MAX_DECODE_ERRORS) return;
+    input_ended = video_drained = audio_drained = true;
+    for (AVPacket*& waiting : picture_packets) av_packet_free(&waiting);
+    picture_packets.clear();
+    picture_packet_bytes = 0;
+}
+
+bool MoviePlayer::State::decodePicture(Clock::duration limit) {
+    const Clock::time_point give_up = Clock::now() + limit;
+    while (pictures.empty()) {
+        if (Clock::now() > give_up) return false;
+        if (!picture_packets.empty()) {
+            AVPacket* next = picture_packets.front();
+            picture_packets.pop_front();
+            picture_packet_bytes -= next->size;
+            const bool decoded_ok = decodeVideo(next);
+            av_packet_free(&next);
+            countResult(decoded_ok);
+        } else if (!input_ended) {
+            readPacket();
+        } else if (!video_drained) {
+            video_drained = true;
+            decodeVideo(nullptr);
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
 void MoviePlayer::State::fill() {
-    while (!input_ended) {
-        const bool want_picture = pictures.empty();
-        const bool want_sound = audio_on && audio.queuedMs() < AUDIO_LEAD_MS &&
-                                static_cast<int32_t>(pictures.size()) < max_queued;
-        if (!want_picture && !want_sound) return;
-        step();
+    decodePicture(READ_TIME_LIMIT);
+    while (audio_on && audio.queuedMs() < AUDIO_LEAD_MS &&
+           picture_packet_bytes < MAX_WAITING_PACKET_BYTES && readPacket()) {
+    }
+    if (audio_on && input_ended && !audio_drained) {
+        audio_drained = true;
+        audio.decode(nullptr);
     }
 }
 
@@ -280,7 +332,7 @@ bool MoviePlayer::State::restart(int64_t elapsed_ms) {
     avcodec_flush_buffers(video);
     audio.flush();
     audio.resetDecoded();
-    input_ended = false;
+    input_ended = video_drained = audio_drained = false;
     errors = 0;
     last_picture_ms = -1;
     shown_in_pass = 0;
@@ -307,10 +359,7 @@ bool MoviePlayer::open(std::unique_ptr<uint8_t[]> bytes, size_t size, const Movi
     if (state->audio_index >= 0 && options.with_audio)
         state->audio_on = state->audio.open(state->format->streams[state->audio_index],
                                             options.audio, options.volume);
-    const Clock::time_point give_up = Clock::now() + OPEN_TIME_LIMIT;
-    while (state->pictures.empty() && Clock::now() < give_up && state->step()) {
-    }
-    if (state->pictures.empty()) {
+    if (!state->decodePicture(OPEN_TIME_LIMIT)) {
         error = "no picture could be decoded";
         state.reset();
         return false;
@@ -353,7 +402,7 @@ bool MoviePlayer::advance(int64_t elapsed_ms) {
             }
             av_frame_free(&due);
         }
-        if (!s.pictures.empty() || !s.input_ended || elapsed_ms < s.passEnd()) return true;
+        if (!s.finished() || elapsed_ms < s.passEnd()) return true;
         if (!s.loop || !s.restart(elapsed_ms)) return false;
     }
     return true;
