@@ -6,6 +6,7 @@
 #pragma once
 
 #include <SDL.h>
+#include <SDL_mixer.h>
 
 #include <cstdint>
 #include <memory>
@@ -18,8 +19,8 @@ namespace velmora {
 struct MovieOptions {
     bool with_audio = false; // the mixer is open and `audio` is its format
     MovieAudioFormat audio;
-    int32_t volume = 0; // 0-128, the mixer's scale
-    bool loop = false;  // start again at the end
+    int32_t volume = MIX_MAX_VOLUME; // the mixer's scale
+    bool loop = false;               // start again at the end
 };
 
 class MoviePlayer {
