@@ -13,6 +13,7 @@ struct ClipSpec {
     double seconds = 1;
     bool sound = false;
     const char* size = "320x180"; // a wide picture, so the window shows bars above and below
+    bool mpeg2 = false;           // MPEG-2 video in an MPEG-2 program stream
 };
 
 // Writes the clip to `path`; false when ffmpeg failed.
@@ -23,7 +24,8 @@ inline bool makeClip(const std::filesystem::path& path, const ClipSpec& clip) {
     if (clip.sound)
         command += " -f lavfi -i sine=frequency=440:sample_rate=44100:duration=" + length +
                    " -c:a mp2 -ac 2";
-    command += " -c:v mpeg1video -f mpeg '" + path.string() + "'";
+    command += clip.mpeg2 ? " -c:v mpeg2video -f vob" : " -c:v mpeg1video -f mpeg";
+    command += " '" + path.string() + "'";
     return std::system(command.c_str()) == 0;
 }
 

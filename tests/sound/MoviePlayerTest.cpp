@@ -63,6 +63,14 @@ TEST(MoviePlayerTest, AMovieLastsItsLengthAndALoopingOneGoesOn) {
     EXPECT_EQ(pixels[7 * 160 + 80], 0u);
     EXPECT_GT(pixels[60 * 160 + 80] >> 16, 240u);
 
+    // An MPEG-2 program stream plays the same way.
+    ASSERT_TRUE(test::makeClip(dir.path() / "red2.mpg", {.mpeg2 = true}));
+    MoviePlayer mpeg2;
+    ASSERT_TRUE(openMovie(mpeg2, dir.read("red2.mpg"), {}).ok);
+    ASSERT_TRUE(mpeg2.setDisplay(surface));
+    EXPECT_NEAR(static_cast<double>(playFor(mpeg2, 5000)), 1000, 60);
+    EXPECT_EQ(mpeg2.picturesShown(), 25);
+
     MoviePlayer looping;
     MovieOptions options;
     options.loop = true;
