@@ -10,7 +10,7 @@
 //
 // BM_MoviePlayback runs `velmora` headless on a game that loops the movie and
 // measures the program's CPU time over three seconds of playing, sound
-// included (`cpu_percent`).
+// included (`cpu_percent`). VELMORA_BENCH_MOVIE names another file to measure.
 #include <benchmark/benchmark.h>
 
 #include <SDL.h>
@@ -41,7 +41,11 @@ constexpr double TARGET_RATE = 30;
 constexpr auto SETTLE_TIME = std::chrono::milliseconds(800);
 constexpr auto MEASURE_TIME = std::chrono::seconds(3);
 
-const fs::path MOVIE = fs::path(VELMORA_DEMO_MOVIES) / "dusk.mpg";
+// The demo's movie, or the file VELMORA_BENCH_MOVIE names (to measure another).
+fs::path moviePath() {
+    const char* other = std::getenv("VELMORA_BENCH_MOVIE");
+    return other ? fs::path(other) : fs::path(VELMORA_DEMO_MOVIES) / "dusk.mpg";
+}
 
 double processCpuMs() {
     timespec now{};
@@ -57,7 +61,7 @@ std::string readFile(const fs::path& path) {
 }
 
 void BM_MovieDecodeScale(benchmark::State& state) {
-    const std::string clip = readFile(MOVIE);
+    const std::string clip = readFile(moviePath());
     auto bytes = std::make_unique<uint8_t[]>(clip.size());
     std::memcpy(bytes.get(), clip.data(), clip.size());
     velmora::MoviePlayer player;
@@ -109,7 +113,7 @@ long cpuTicks(pid_t pid) {
 void BM_MoviePlayback(benchmark::State& state) {
     const fs::path dir = fs::temp_directory_path() / "velmora-movie-bench";
     fs::create_directories(dir);
-    fs::copy_file(MOVIE, dir / "dusk.mpg", fs::copy_options::overwrite_existing);
+    fs::copy_file(moviePath(), dir / "dusk.mpg", fs::copy_options::overwrite_existing);
     std::ofstream(dir / "0.txt") << "*define\ngame\n*start\nmovie \"dusk.mpg\",loop\nend\n";
     double percent = 0;
     for (auto _ : state) {
