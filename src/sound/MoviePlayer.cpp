@@ -5,6 +5,7 @@
 #include <cstring>
 #include <deque>
 
+#include "sound/MovieInput.h"
 #include "sound/MovieScaler.h"
 
 extern "C" {
@@ -18,16 +19,7 @@ namespace velmora {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// Limits that keep any input, however damaged, from hanging the engine:
-// every read of the demultiplexer has a deadline (the interrupt callback
-// ends it), and the headers are looked for in a bounded prefix.
-constexpr auto OPEN_TIME_LIMIT = std::chrono::seconds(3);
-constexpr auto READ_TIME_LIMIT = std::chrono::milliseconds(500);
-constexpr int64_t PROBE_BYTES = 2 << 20;
-constexpr int64_t ANALYZE_MICROSECONDS = 2 * AV_TIME_BASE;
-constexpr int IO_BUFFER_BYTES = 32 << 10;
+using Clock = MovieClock;
 // This many failed packets in a row end the movie; a single damaged one is skipped.
 constexpr int32_t MAX_DECODE_ERRORS = 8;
 // The sound is decoded this far ahead of the mixer, so that it never runs dry
@@ -49,6 +41,7 @@ struct Picture {
 } // namespace
 
 struct MoviePlayer::State {
+    State(std::unique_ptr<uint8_t[]> bytes, size_t size) : input(std::move(bytes), size) {}
     ~State();
     bool openInput(std::string& error);
     bool openVideo(std::string& error);
@@ -69,23 +62,14 @@ struct MoviePlayer::State {
     // When everything decoded in this pass has been seen and heard.
     int64_t passEnd() const;
     bool restart(int64_t elapsed_ms);
-    void setDeadline(Clock::duration limit) { deadline = Clock::now() + limit; }
 
-    static int readBytes(void* opaque, uint8_t* buffer, int size);
-    static int64_t seekBytes(void* opaque, int64_t offset, int whence);
-    static int interrupted(void* opaque);
-
-    std::unique_ptr<uint8_t[]> bytes;
-    int64_t size = 0;
-    int64_t position = 0;
-    AVIOContext* io = nullptr;
-    AVFormatContext* format = nullptr;
+    MovieInput input;
+    AVFormatContext* format = nullptr; // the input's
     AVCodecContext* video = nullptr;
     int video_index = -1;
     int audio_index = -1;
     AVPacket* packet = nullptr;
     AVFrame* decoded = nullptr;
-    Clock::time_point deadline;
 
     std::deque<Picture> pictures;
     std::deque<AVPacket*> picture_packets;
@@ -104,6 +88,7 @@ struct MoviePlayer::State {
     bool audio_drained = false;
     int32_t errors = 0; // failed packets in a row
     int32_t shown = 0;
+    bool started = false; // the first picture has been taken
     int32_t pictures_decoded = 0;
     int32_t shown_in_pass = 0;
 };
@@ -112,69 +97,19 @@ MoviePlayer::State::~State() {
     for (Picture& picture : pictures) av_frame_free(&picture.frame);
     for (AVPacket*& waiting : picture_packets) av_packet_free(&waiting);
     avcodec_free_context(&video);
-    avformat_close_input(&format);
-    if (io) av_freep(&io->buffer);
-    avio_context_free(&io);
     av_packet_free(&packet);
     av_frame_free(&decoded);
 }
 
-int MoviePlayer::State::readBytes(void* opaque, uint8_t* buffer, int size) {
-    auto* self = static_cast<State*>(opaque);
-    const int count = static_cast<int>(std::min<int64_t>(self->size - self->position, size));
-    if (count <= 0) return AVERROR_EOF;
-    std::memcpy(buffer, self->bytes.get() + self->position, static_cast<size_t>(count));
-    self->position += count;
-    return count;
-}
-
-int64_t MoviePlayer::State::seekBytes(void* opaque, int64_t offset, int whence) {
-    auto* self = static_cast<State*>(opaque);
-    const int64_t size = self->size;
-    int64_t target = offset;
-    switch (whence & ~AVSEEK_FORCE) {
-    case AVSEEK_SIZE: return size;
-    case SEEK_SET: break;
-    case SEEK_CUR: target = self->position + offset; break;
-    case SEEK_END: target = size + offset; break;
-    default: return AVERROR(EINVAL);
-    }
-    if (target < 0 || target > size) return AVERROR(EINVAL);
-    self->position = target;
-    return target;
-}
-
-int MoviePlayer::State::interrupted(void* opaque) {
-    return Clock::now() > static_cast<State*>(opaque)->deadline ? 1 : 0;
-}
-
 bool MoviePlayer::State::openInput(std::string& error) {
-    auto* buffer = static_cast<unsigned char*>(av_malloc(IO_BUFFER_BYTES));
-    if (buffer)
-        io = avio_alloc_context(buffer, IO_BUFFER_BYTES, 0, this, readBytes, nullptr, seekBytes);
-    format = avformat_alloc_context();
     packet = av_packet_alloc();
     decoded = av_frame_alloc();
-    if (!io || !format || !packet || !decoded) {
-        if (!io) av_free(buffer);
+    if (!packet || !decoded) {
         error = "out of memory";
         return false;
     }
-    format->pb = io;
-    format->interrupt_callback = AVIOInterruptCB{interrupted, this};
-    format->probesize = PROBE_BYTES;
-    format->format_probesize = PROBE_BYTES;
-    format->max_analyze_duration = ANALYZE_MICROSECONDS;
-    setDeadline(OPEN_TIME_LIMIT);
-    // On failure the context is freed and set to null; the I/O context stays ours.
-    if (avformat_open_input(&format, nullptr, nullptr, nullptr) < 0) {
-        error = "not a movie";
-        return false;
-    }
-    if (avformat_find_stream_info(format, nullptr) < 0) {
-        error = "unreadable headers";
-        return false;
-    }
+    if (!input.open(error)) return false;
+    format = input.format();
     if (format->start_time != AV_NOPTS_VALUE) base_us = format->start_time;
     return true;
 }
@@ -249,7 +184,7 @@ bool MoviePlayer::State::decodeVideo(const AVPacket* input) {
 
 bool MoviePlayer::State::readPacket() {
     if (input_ended) return false;
-    setDeadline(READ_TIME_LIMIT);
+    input.setDeadline(MOVIE_READ_TIME_LIMIT);
     // The end of the data, or data the demultiplexer cannot go on with.
     if (av_read_frame(format, packet) < 0) {
         input_ended = true;
@@ -302,7 +237,7 @@ bool MoviePlayer::State::decodePicture(Clock::duration limit) {
 }
 
 void MoviePlayer::State::fill() {
-    decodePicture(READ_TIME_LIMIT);
+    decodePicture(MOVIE_READ_TIME_LIMIT);
     while (audio_on && audio.queuedMs() < AUDIO_LEAD_MS &&
            picture_packet_bytes < MAX_WAITING_PACKET_BYTES && readPacket()) {
     }
@@ -325,7 +260,7 @@ bool MoviePlayer::State::restart(int64_t elapsed_ms) {
     // A late start does not try to catch up with the time it lost.
     pass_start_ms = elapsed_ms - end > picture_ms ? elapsed_ms : end;
     const int64_t start = format->start_time != AV_NOPTS_VALUE ? format->start_time : 0;
-    setDeadline(READ_TIME_LIMIT);
+    input.setDeadline(MOVIE_READ_TIME_LIMIT);
     if (av_seek_frame(format, -1, start, AVSEEK_FLAG_BACKWARD) < 0 &&
         av_seek_frame(format, -1, 0, AVSEEK_FLAG_BYTE) < 0)
         return false;
@@ -346,9 +281,7 @@ bool MoviePlayer::open(std::unique_ptr<uint8_t[]> bytes, size_t size, const Movi
                        std::string& error) {
     // Damaged data makes the decoders talk; the engine reports what matters itself.
     av_log_set_level(AV_LOG_QUIET);
-    state = std::make_unique<State>();
-    state->bytes = std::move(bytes);
-    state->size = static_cast<int64_t>(size);
+    state = std::make_unique<State>(std::move(bytes), size);
     state->loop = options.loop;
     if (!state->openInput(error) || !state->openVideo(error)) {
         state.reset();
@@ -359,7 +292,7 @@ bool MoviePlayer::open(std::unique_ptr<uint8_t[]> bytes, size_t size, const Movi
     if (state->audio_index >= 0 && options.with_audio)
         state->audio_on = state->audio.open(state->format->streams[state->audio_index],
                                             options.audio, options.volume);
-    if (!state->decodePicture(OPEN_TIME_LIMIT)) {
+    if (!state->decodePicture(MOVIE_OPEN_TIME_LIMIT)) {
         error = "no picture could be decoded";
         state.reset();
         return false;
@@ -388,10 +321,11 @@ bool MoviePlayer::advance(int64_t elapsed_ms) {
         for (;;) {
             s.fill();
             // The first picture shows at once, however late its stream begins.
-            const bool first = s.shown == 0 && !due;
+            const bool first = !s.started && !due;
             if (s.pictures.empty() || (s.pictures.front().time_ms > elapsed_ms && !first)) break;
             // Only the latest due picture is drawn; a late player skips the rest.
             av_frame_free(&due);
+            s.started = true;
             due = s.pictures.front().frame;
             s.pictures.pop_front();
         }
