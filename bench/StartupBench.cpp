@@ -57,6 +57,7 @@ class FirstSceneGame {
         for (const auto& entry : fs::directory_iterator(VELMORA_DEMO_PICTURES, error))
             fs::copy_file(entry.path(), directory / entry.path().filename(), error);
         fs::copy(VELMORA_DEMO_SOUNDS, directory, fs::copy_options::recursive, error);
+        fs::copy(VELMORA_DEMO_MOVIES, directory, fs::copy_options::recursive, error);
         std::ifstream in(fs::path(VELMORA_DEMO_DIR) / "0.txt", std::ios::binary);
         std::stringstream text;
         text << in.rdbuf();

@@ -279,8 +279,9 @@ class Velmora : public CommandInterpreter {
     void eraseClickCursor();
     bool finishWait();
     void switchVideoMode(bool full);
-    // Lets scripted input act when the wait is about to block.
-    void feedScriptedInput();
+    // Lets scripted input act when the wait is about to block; `idle` when
+    // nothing but input will end the wait.
+    void feedScriptedInput(bool idle);
     // Reads the scripted input named by VELMORA_INPUT; ends the process on a bad file.
     void loadScriptedInput();
 
@@ -467,6 +468,16 @@ class Velmora : public CommandInterpreter {
     int32_t loopbgmCommand();
     int32_t loopbgmstopCommand();
     int32_t stopCommand();
+
+    // ---- Movies ----
+    // Plays a movie file until its end, or until a click when `click_ends`;
+    // `loop` starts it again at its end. MOVIE_QUIT when the window was closed.
+    int32_t playMovie(const std::string& name, bool click_ends, bool loop);
+    static constexpr int32_t MOVIE_ENDED = 0;
+    static constexpr int32_t MOVIE_QUIT = 1;
+    int32_t mpegplayCommand();
+    int32_t movieCommand();
+    int32_t aviCommand();
 
     SoundSystem sound{volumes};
 

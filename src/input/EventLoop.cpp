@@ -120,7 +120,7 @@ void Velmora::endWaitByTime() {
 void Velmora::pumpEvents() {
     SDL_Event event;
     for (;;) {
-        if (scripted_input) feedScriptedInput();
+        if (scripted_input) feedScriptedInput(input.wait_unlimited);
         if (!SDL_WaitEvent(&event)) return;
         switch (event.type) {
         case SDL_MOUSEMOTION: {
@@ -207,11 +207,11 @@ void Velmora::pumpEvents() {
     }
 }
 
-void Velmora::feedScriptedInput() {
+void Velmora::feedScriptedInput(bool idle) {
     SDL_PumpEvents();
     SDL_Event pending;
     if (SDL_PeepEvents(&pending, 1, SDL_PEEKEVENT, SDL_ALLEVENTS) != 0) return;
-    scripted_input->act(input.wait_unlimited, input.event_mode, [this] {
+    scripted_input->act(idle, input.event_mode, [this] {
         // The caption as the window has it: the edit mode shows itself there
         // without changing the game's own caption.
         char* title = nullptr;

@@ -252,6 +252,7 @@ TEST_F(ExecutionLoopTest, DemoGameRunsToItsEnd) {
     for (const auto& entry : fs::directory_iterator(VELMORA_DEMO_PICTURES))
         fs::copy_file(entry.path(), game.path() / entry.path().filename());
     fs::copy(VELMORA_DEMO_SOUNDS, game.path(), fs::copy_options::recursive);
+    fs::copy(VELMORA_DEMO_MOVIES, game.path(), fs::copy_options::recursive);
     fs::copy_file(source / "autoplay.txt", game.path() / "autoplay.txt");
     fs::create_directory(game.path() / "screenshots");
     fs::create_directory(game.path() / "sav"); // where the slot's header-less copy goes

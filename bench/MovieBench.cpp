@@ -1,0 +1,143 @@
+// Movies: the cost of decoding and scaling one picture of the demo's movie (a
+// 640 × 480 MPEG-1 program stream at 25 pictures a second, with sound), and
+// the CPU the real program uses while it plays it.
+//
+// BM_MovieDecodeScale drives the movie player on a made-up clock, one picture
+// time per iteration, looping the movie, into a 32-bit surface of the size
+// given (640 × 480: conversion only; 800 × 600: scaled up). `ms_per_picture`
+// is the process CPU time per picture; `cpu_percent_at_30fps` is what that
+// costs at 30 pictures a second, as a share of one core (target: under 25).
+//
+// BM_MoviePlayback runs `velmora` headless on a game that loops the movie and
+// measures the program's CPU time over three seconds of playing, sound
+// included (`cpu_percent`). VELMORA_BENCH_MOVIE names another file to measure.
+#include <benchmark/benchmark.h>
+
+#include <SDL.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "sound/MoviePlayer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* FONT = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf";
+constexpr int64_t PICTURE_MS = 40; // the demo's movie has 25 pictures a second
+constexpr double TARGET_RATE = 30;
+constexpr auto SETTLE_TIME = std::chrono::milliseconds(800);
+constexpr auto MEASURE_TIME = std::chrono::seconds(3);
+
+// The demo's movie, or the file VELMORA_BENCH_MOVIE names (to measure another).
+fs::path moviePath() {
+    const char* other = std::getenv("VELMORA_BENCH_MOVIE");
+    return other ? fs::path(other) : fs::path(VELMORA_DEMO_MOVIES) / "dusk.mpg";
+}
+
+double processCpuMs() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void BM_MovieDecodeScale(benchmark::State& state) {
+    const std::string clip = readFile(moviePath());
+    auto bytes = std::make_unique<uint8_t[]>(clip.size());
+    std::memcpy(bytes.get(), clip.data(), clip.size());
+    velmora::MoviePlayer player;
+    velmora::MovieOptions options;
+    options.loop = true;
+    std::string error;
+    SDL_Surface* surface =
+        SDL_CreateRGBSurface(SDL_SWSURFACE, static_cast<int>(state.range(0)),
+                             static_cast<int>(state.range(1)), 32, 0xff0000, 0xff00, 0xff, 0);
+    if (!player.open(std::move(bytes), clip.size(), options, error) ||
+        !player.setDisplay(surface)) {
+        state.SkipWithError(("the demo's movie does not play: " + error).c_str());
+        SDL_FreeSurface(surface);
+        return;
+    }
+    int64_t now = 0;
+    const double cpu_before = processCpuMs();
+    for (auto _ : state) {
+        now += PICTURE_MS;
+        player.advance(now);
+    }
+    const double per_picture =
+        (processCpuMs() - cpu_before) / static_cast<double>(player.picturesShown());
+    state.counters["ms_per_picture"] = per_picture;
+    state.counters["cpu_percent_at_30fps"] = per_picture * TARGET_RATE / 10;
+    SDL_FreeSurface(surface);
+}
+BENCHMARK(BM_MovieDecodeScale)
+    ->Args({640, 480})
+    ->Args({800, 600})
+    ->Iterations(500)
+    ->Unit(benchmark::kMillisecond);
+
+// User plus system CPU time of a process in clock ticks.
+long cpuTicks(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(in, line);
+    std::istringstream fields(line.substr(line.rfind(')') + 2));
+    std::string field;
+    long ticks = 0;
+    for (int i = 3; fields >> field; ++i) {
+        if (i == 14) ticks = std::stol(field); // user time
+        if (i == 15) return ticks + std::stol(field);
+    }
+    return ticks;
+}
+
+void BM_MoviePlayback(benchmark::State& state) {
+    const fs::path dir = fs::temp_directory_path() / "velmora-movie-bench";
+    fs::create_directories(dir);
+    fs::copy_file(moviePath(), dir / "dusk.mpg", fs::copy_options::overwrite_existing);
+    std::ofstream(dir / "0.txt") << "*define\ngame\n*start\nmovie \"dusk.mpg\",loop\nend\n";
+    double percent = 0;
+    for (auto _ : state) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            setenv("SDL_VIDEODRIVER", "dummy", 1);
+            setenv("SDL_AUDIODRIVER", "dummy", 1);
+            if (!freopen("/dev/null", "w", stdout)) _exit(126);
+            execl(VELMORA_BINARY, VELMORA_BINARY, "-r", dir.c_str(), "-f", FONT, nullptr);
+            _exit(127);
+        }
+        std::this_thread::sleep_for(SETTLE_TIME);
+        const long before = cpuTicks(pid);
+        std::this_thread::sleep_for(MEASURE_TIME);
+        const long after = cpuTicks(pid);
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        const double seconds = std::chrono::duration<double>(MEASURE_TIME).count();
+        percent = 100.0 * static_cast<double>(after - before) /
+                  (seconds * static_cast<double>(sysconf(_SC_CLK_TCK)));
+    }
+    state.counters["cpu_percent"] = percent;
+    fs::remove_all(dir);
+}
+BENCHMARK(BM_MoviePlayback)->Iterations(1)->Unit(benchmark::kSecond);
+
+} // namespace
