@@ -157,6 +157,13 @@ TEST(SaveGameTest, ASaveInALabelReachedByFallingIntoItLoads) {
     EXPECT_EQ(v[2], 2); // it resumed at the save, which ran again
 }
 
+// When save1.dat was last replaced; the minimum while there is none.
+std::filesystem::file_time_type lastSave(const ScratchDir& game) {
+    std::error_code error;
+    const auto time = std::filesystem::last_write_time(game.path() / "save1.dat", error);
+    return error ? std::filesystem::file_time_type::min() : time;
+}
+
 // The engine is killed at moments spread over its saving; whatever it was
 // doing, the slot it keeps rewriting still loads.
 TEST(SaveGameTest, AKilledSaveLeavesTheLastGoodSlot) {
@@ -170,6 +177,7 @@ TEST(SaveGameTest, AKilledSaveLeavesTheLastGoodSlot) {
     for (int32_t n = 10; n < 20; ++n)
         check_globals += std::string(n == 11 ? "\1" : "\0", 1) + std::string(4, '\0');
     for (int attempt = 0; attempt < 6; ++attempt) {
+        const std::filesystem::file_time_type before = lastSave(game);
         const pid_t pid = fork();
         if (pid == 0) {
             if (chdir(game.path().c_str()) != 0) _exit(127);
@@ -180,7 +188,13 @@ TEST(SaveGameTest, AKilledSaveLeavesTheLastGoodSlot) {
             execl(VELMORA_BINARY, VELMORA_BINARY, "-f", test::TEST_FONT_PATH, "-r", ".", nullptr);
             _exit(127);
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(150 + 37 * attempt));
+        // The kill falls among the saves, however long a loaded machine takes
+        // to start the engine: each attempt waits for a save of its own first.
+        const auto started = std::chrono::steady_clock::now();
+        while (lastSave(game) == before &&
+               std::chrono::steady_clock::now() - started < std::chrono::seconds(20))
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        std::this_thread::sleep_for(std::chrono::milliseconds(37 * attempt));
         kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
         ScratchDir check;
