@@ -400,6 +400,8 @@ class Velmora : public CommandInterpreter {
     // Shows the menu font's layout: `columns` by `rows` cells centred on the
     // screen, the text layer cleared.
     void startMenuScreen(int32_t columns, int32_t rows);
+    // Draws white text at the menu font's pen into the text layer: titles and questions.
+    void drawMenuText(const char* text);
     // A menu entry at cell (column, row), numbered `number`; -1 keeps that coordinate.
     void addMenuEntry(const std::string& label, int32_t number, int32_t column, int32_t row,
                       bool absent);

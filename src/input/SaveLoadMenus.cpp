@@ -5,13 +5,11 @@
 #include "engine/Velmora.h"
 #include "interp/SystemCallNumber.h"
 #include "persist/SaveSlots.h"
-#include "text/TextRenderer.h"
 
 namespace velmora {
 
 namespace {
 
-constexpr Rgb MENU_TITLE_COLOR{255, 255, 255};
 // Full-width cells a slot line takes after the slot word.
 constexpr int32_t SLOT_LINE_CELLS = 15;
 
@@ -42,8 +40,7 @@ int32_t showSlotMenu(Velmora& engine, const std::string& title,
     engine.startMenuScreen(columns, engine.save_slot_count + 2);
     FontState& font = engine.menu_font;
     font.setPosition((columns - static_cast<int32_t>(title.size()) / 2) / 2, 0);
-    renderString(engine.textContext(), title.c_str(), MENU_TITLE_COLOR, font, false,
-                 engine.screen.compose_surface, nullptr, &engine.screen.text_layer_image);
+    engine.drawMenuText(title.c_str());
     font.breakLine();
     font.breakLine();
     const int32_t column = (columns - word / 2 - SLOT_LINE_CELLS) / 2;

@@ -128,6 +128,11 @@ void Velmora::startMenuScreen(int32_t columns, int32_t rows) {
     screen.damageAll();
 }
 
+void Velmora::drawMenuText(const char* text) {
+    renderString(textContext(), text, MENU_TITLE_COLOR, menu_font, false, screen.compose_surface,
+                 nullptr, &screen.text_layer_image);
+}
+
 void Velmora::addMenuEntry(const std::string& label, int32_t number, int32_t column, int32_t row,
                            bool absent) {
     menu_font.setPosition(column, row);
@@ -172,8 +177,7 @@ bool Velmora::confirm(ConfirmKind kind, int32_t slot) {
     const int32_t yes_column = std::max(length / 5 - 2, 0);
     const int32_t no_column = std::max(length / 2 - length / 5, yes_column + CONFIRM_BUTTON_GAP);
     startMenuScreen(std::max(length / 2, no_column + CONFIRM_NO_CELLS), 3);
-    renderString(textContext(), message, MENU_TITLE_COLOR, menu_font, false, screen.compose_surface,
-                 nullptr, &screen.text_layer_image);
+    drawMenuText(message);
     addMenuEntry("Yes", ANSWER_YES, yes_column, 2, false);
     addMenuEntry("No", ANSWER_NO, no_column, 2, false);
     const bool yes = waitForMenuChoice() == ANSWER_YES;
