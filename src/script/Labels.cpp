@@ -47,8 +47,8 @@ int32_t ScriptStream::countLineFeeds(const char* from, const char* to) {
 }
 
 int32_t ScriptStream::labelIndexOf(const std::string& name) const {
-    auto it = label_index.find(lowerCased(name));
-    if (it != label_index.end()) return it->second;
+    const int32_t found = label_index.find(labels, lowerCased(name));
+    if (found >= 0) return found;
     std::string message = "Label \"" + name + "\" is not found.";
     scriptError(message.c_str());
 }

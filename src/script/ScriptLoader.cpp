@@ -1,12 +1,11 @@
 // Reading the script files into one buffer: choosing the files, decoding them,
-// normalising line ends, the header line and the label table.
+// normalising line ends and the header line.
+#include <algorithm>
 #include <cstring>
 #include <sys/stat.h>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "common/Exit.h"
+#include "script/ByteScan.h"
 #include "script/ScriptStream.h"
 
 namespace velmora {
@@ -18,13 +17,16 @@ constexpr uint8_t SECRET_KEY[5] = {0x79, 0x57, 0x0D, 0x80, 0x04};
 constexpr uint8_t XOR_KEY = 0xE9;
 // More variables than this cannot be allocated sensibly; the header is refused.
 constexpr int32_t MAX_VARIABLE_COUNT = 1 << 20;
+// Bytes read and decoded at a time: few enough to stay in the processor's
+// cache while they are decoded and searched, enough that the calls cost nothing.
+constexpr size_t READ_CHUNK = size_t{128} << 10;
 
-// Turns CR LF and lone CR into LF in place; returns the new length. Runs
+// Turns CR LF and lone CR into LF in place, starting at `r`, the first CR of
+// the n bytes at data (null when there is none); returns the new length. Runs
 // without a CR are moved whole, so a file with plain LF line ends is untouched.
-size_t normaliseLineEnds(char* data, size_t n) {
-    char* end = data + n;
-    char* r = static_cast<char*>(std::memchr(data, '\r', n));
+size_t normaliseLineEnds(char* data, size_t n, char* r) {
     if (!r) return n;
+    char* end = data + n;
     char* w = r;
     while (r < end) {
         *w++ = '\n'; // r stands on a CR
@@ -75,44 +77,13 @@ void takeSize(int32_t& field, bool ok, int32_t value, const char* what) {
     std::fprintf(stderr, "readHeaderLine: %s is not a usable size; keeping %d\n", what, field);
 }
 
-// Set bits of a 16-bit mask. Bit arithmetic rather than the builtin, which
-// becomes a library call on processors without a population-count instruction.
-int32_t countBits16(uint32_t bits) {
-    bits -= (bits >> 1) & 0x5555u;
-    bits = (bits & 0x3333u) + ((bits >> 2) & 0x3333u);
-    bits = (bits + (bits >> 4)) & 0x0F0Fu;
-    return static_cast<int32_t>((bits + (bits >> 8)) & 0x1Fu);
-}
-
-// The next '*' at or after `p`, or `end`; `line` gains the line feeds passed
-// over. One pass does both, so the label scan reads the script only once.
-const char* nextStar(const char* p, const char* end, int32_t& line) {
-#if defined(__SSE2__)
-    const __m128i stars = _mm_set1_epi8('*');
-    const __m128i feeds = _mm_set1_epi8('\n');
-    for (; end - p >= 16; p += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const auto star_bits =
-            static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, stars)));
-        const auto feed_bits =
-            static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, feeds)));
-        if (star_bits) {
-            const int at = __builtin_ctz(star_bits);
-            line += countBits16(feed_bits & ((1u << at) - 1));
-            return p + at;
-        }
-        line += countBits16(feed_bits);
-    }
-#endif
-    for (; p < end && *p != '*'; ++p) line += *p == '\n';
-    return p;
-}
-
 } // namespace
 
-ScriptStream::ScriptStream() : script_buffer(new char[1]{'\0'}) {
+ScriptStream::ScriptStream() {
+    if (!script_buffer.allocate(1)) exitProcess(-1);
+    script_buffer[0] = '\0';
     installKeyTable(nullptr);
-    token_start = read_position = script_buffer.get();
+    token_start = read_position = script_buffer.data();
 }
 
 int32_t ScriptStream::loadScript(const std::string& path) {
@@ -160,67 +131,79 @@ int32_t ScriptStream::loadScript(const std::string& path) {
         sizes.push_back(static_cast<size_t>(fileSize(f)));
         capacity += sizes.back() + 1;
     }
-    script_buffer = tryAllocate<char>(capacity + 1);
-    if (!script_buffer) {
+    if (!script_buffer.allocate(capacity + 1)) {
         for (std::FILE* f : files) std::fclose(f);
         std::fprintf(stderr, "loadScript: can't allocate %zu bytes for the script\n", capacity);
         return -1;
     }
-    char* cursor = script_buffer.get();
+    char* cursor = script_buffer.data();
     // Positions into the old buffer are gone; errors while reading report the start.
     token_start = read_position = cursor;
     labels_ready = false;
+    size_t stars = 0;
     for (size_t i = 0; i < files.size(); ++i) {
-        readScriptSub(files[i], sizes[i], cursor, mode);
+        stars += readScriptSub(files[i], sizes[i], cursor, mode);
         std::fclose(files[i]);
     }
-    script_length = static_cast<size_t>(cursor - script_buffer.get());
+    script_length = static_cast<size_t>(cursor - script_buffer.data());
     script_buffer[script_length] = '\0';
-    return finishLoad();
+    return finishLoad(stars);
 }
 
 int32_t ScriptStream::loadFromMemory(const char* bytes, size_t length) {
-    script_buffer.reset(new char[length + 2]);
-    token_start = read_position = script_buffer.get();
+    if (!script_buffer.allocate(length + 2)) {
+        std::fprintf(stderr, "loadScript: can't allocate %zu bytes for the script\n", length);
+        return -1;
+    }
+    token_start = read_position = script_buffer.data();
     labels_ready = false;
-    if (length > 0) std::memcpy(script_buffer.get(), bytes, length);
-    size_t n = normaliseLineEnds(script_buffer.get(), length);
+    char* data = script_buffer.data();
+    if (length > 0) std::memcpy(data, bytes, length);
+    size_t n = normaliseLineEnds(data, length, static_cast<char*>(std::memchr(data, '\r', length)));
     script_buffer[n] = '\n';
     script_length = n + 1;
     script_buffer[script_length] = '\0';
-    return finishLoad();
+    return finishLoad(countByte(data, data + script_length, '*'));
 }
 
-void ScriptStream::readScriptSub(std::FILE* file, size_t size, char*& cursor, ScriptMode mode) {
+size_t ScriptStream::readScriptSub(std::FILE* file, size_t size, char*& cursor, ScriptMode mode) {
     if (mode == ScriptMode::KeyTable && !key_table_present)
         scriptError("readScriptSub: the EXE file must be specified with --key-exe option.");
-    // The file is read straight into the buffer and decoded there. Reading
-    // stops at the size it had when the buffer was sized, so a file that grew
-    // since cannot overflow it; a read that stops early ends the file there.
+    // The file is read straight into the buffer and decoded there, a chunk at
+    // a time, and each chunk is searched for CRs and '*' while it is still in
+    // the cache. Reading stops at the size the file had when the buffer was
+    // sized, so a file that grew since cannot overflow it; a read that stops
+    // early ends the file there.
+    auto* bytes = reinterpret_cast<uint8_t*>(cursor);
+    char* first_cr = nullptr;
+    size_t stars = 0;
     size_t n = 0;
     while (n < size) {
-        size_t got = std::fread(cursor + n, 1, size - n, file);
+        const size_t got = std::fread(cursor + n, 1, std::min(READ_CHUNK, size - n), file);
         if (got == 0) break;
-        n += got;
+        const size_t chunk_end = n + got;
+        switch (mode) {
+        case ScriptMode::Plain: break;
+        case ScriptMode::Xor:
+            for (size_t i = n; i < chunk_end; ++i) bytes[i] ^= XOR_KEY;
+            break;
+        case ScriptMode::KeyedSecret:
+            for (size_t i = n; i < chunk_end; ++i) bytes[i] ^= SECRET_KEY[i % sizeof SECRET_KEY];
+            break;
+        case ScriptMode::KeyTable:
+            for (size_t i = n; i < chunk_end; ++i) bytes[i] = key_table[bytes[i]] ^ XOR_KEY;
+            break;
+        }
+        if (!first_cr) first_cr = static_cast<char*>(std::memchr(cursor + n, '\r', got));
+        stars += countByte(cursor + n, cursor + chunk_end, '*');
+        n = chunk_end;
     }
-    auto* bytes = reinterpret_cast<uint8_t*>(cursor);
-    switch (mode) {
-    case ScriptMode::Plain: break;
-    case ScriptMode::Xor:
-        for (size_t i = 0; i < n; ++i) bytes[i] ^= XOR_KEY;
-        break;
-    case ScriptMode::KeyedSecret:
-        for (size_t i = 0; i < n; ++i) bytes[i] ^= SECRET_KEY[i % sizeof SECRET_KEY];
-        break;
-    case ScriptMode::KeyTable:
-        for (size_t i = 0; i < n; ++i) bytes[i] = key_table[bytes[i]] ^ XOR_KEY;
-        break;
-    }
-    cursor += normaliseLineEnds(cursor, n);
+    cursor += normaliseLineEnds(cursor, n, first_cr);
     *cursor++ = '\n';
+    return stars;
 }
 
-int32_t ScriptStream::finishLoad() {
+int32_t ScriptStream::finishLoad(size_t label_bound) {
     readHeaderLine();
     if (variable_count > MAX_VARIABLE_COUNT) {
         std::fprintf(stderr, "loadScript: can't allocate %d variables\n", variable_count);
@@ -228,16 +211,16 @@ int32_t ScriptStream::finishLoad() {
     }
     slots.assign(static_cast<size_t>(variable_count), VariableSlot{});
     overflow_slots.clear();
-    read_position = token_start = script_buffer.get();
-    indexLabels();
-    read_position = token_start = script_buffer.get();
+    read_position = token_start = script_buffer.data();
+    indexLabels(label_bound);
+    read_position = token_start = script_buffer.data();
     return 0;
 }
 
 void ScriptStream::readHeaderLine() {
     variable_count = DEFAULT_VARIABLE_COUNT;
     global_border = DEFAULT_GLOBAL_BORDER;
-    const char* p = script_buffer.get();
+    const char* p = script_buffer.data();
     if (*p != ';') return;
     ++p;
     bool dollar = *p == '$';
@@ -299,57 +282,6 @@ void ScriptStream::readHeaderLine() {
             break;
         }
     }
-}
-
-void ScriptStream::indexLabels() {
-    labels.clear();
-    label_index.clear();
-    const char* start = script_buffer.get();
-    const char* end = bufferEnd();
-    // A '*' starts a label when only blanks precede it on its line, or when it
-    // stands right where the previous label's statements begin (two labels on
-    // one line). Labels are rare, so the scan jumps from '*' to '*'.
-    const char* chained = nullptr;
-    int32_t line = 0;      // line feeds before p
-    int32_t body_line = 0; // line feeds before the last label's body
-    // A label covers its own line and every line from its body to the next label.
-    auto closeLabel = [&] {
-        if (!labels.empty()) labels.back().line_count = 1 + line - body_line;
-    };
-    for (const char* p = start;;) {
-        const char* star = nextStar(p, end, line);
-        if (star == end) break;
-        p = star + 1;
-        if (star != chained) {
-            const char* q = star;
-            while (q > start && (q[-1] == ' ' || q[-1] == '\t')) --q;
-            if (q > start && q[-1] != '\n') continue;
-        }
-        closeLabel();
-        read_position = star;
-        readLabelToken();
-        LabelEntry entry;
-        entry.name.assign(token_buffer.data() + 1, token_length > 0 ? token_length - 1 : 0);
-        entry.header = star;
-        entry.first_line = line;
-        const char* body = read_position;
-        if (*body == '\n') ++body;
-        line += countLineFeeds(star, body);
-        body_line = line;
-        entry.body = body;
-        labels.push_back(std::move(entry));
-        chained = body;
-        p = std::max(p, body);
-    }
-    closeLabel();
-    label_index.reserve(labels.size());
-    for (size_t i = 0; i < labels.size(); ++i)
-        label_index.emplace(labels[i].name, static_cast<int32_t>(i));
-    LabelEntry sentinel;
-    sentinel.header = end;
-    sentinel.first_line = line;
-    labels.push_back(std::move(sentinel));
-    labels_ready = true;
 }
 
 void ScriptStream::installKeyTable(const uint8_t* table) {

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "archive/BaseReader.h"
+#include "script/LabelIndex.h"
+#include "script/ScriptBuffer.h"
 #include "script/Variables.h"
 
 namespace velmora {
@@ -30,15 +32,6 @@ constexpr int32_t END_ONE_BYTE = 2; // the last token was one-byte text
 
 // The script files that may make up a game, by how their bytes are decoded.
 enum class ScriptMode : int32_t { Plain = 0, Xor = 1, KeyedSecret = 2, KeyTable = 3 };
-
-// One label of the script. Positions point into the script buffer.
-struct LabelEntry {
-    std::string name;             // without the '*', lower-case
-    const char* header = nullptr; // the '*'
-    const char* body = nullptr;   // where the statements begin; null marks the end of the script
-    int32_t first_line = 0;       // script-wide line of the label's own line
-    int32_t line_count = 0;       // lines covered, the label's own line included
-};
 
 // A list of names kept upper-cased with '/' read as '\' (the label and file logs).
 struct NameLog {
@@ -60,8 +53,8 @@ class ScriptStream {
     // tools); 0, or -1 when the header asks for more variables than can be had.
     int32_t loadFromMemory(const char* bytes, size_t length);
 
-    const char* bufferStart() const { return script_buffer.get(); }
-    const char* bufferEnd() const { return script_buffer.get() + script_length; }
+    const char* bufferStart() const { return script_buffer.data(); }
+    const char* bufferEnd() const { return script_buffer.data() + script_length; }
     size_t scriptLength() const { return script_length; }
     // Line feeds in [from, to).
     static int32_t countLineFeeds(const char* from, const char* to);
@@ -197,10 +190,13 @@ class ScriptStream {
     std::unique_ptr<BaseReader> reader; // every resource is read through it
 
   private:
-    void readScriptSub(std::FILE* file, size_t size, char*& cursor, ScriptMode mode);
+    // Reads and decodes one script file at cursor, moving it past the file and
+    // its closing line feed; returns the '*' bytes read.
+    size_t readScriptSub(std::FILE* file, size_t size, char*& cursor, ScriptMode mode);
     void readHeaderLine();
-    void indexLabels();
-    int32_t finishLoad();
+    // Builds the label table; label_bound is at least the number of labels.
+    void indexLabels(size_t label_bound);
+    int32_t finishLoad(size_t label_bound);
     void endArgument(const char* p);
     const char* skipBlanks(const char* p) const;
     void appendToken(const char* bytes, size_t n);
@@ -215,10 +211,10 @@ class ScriptStream {
     void readEnglishLine(const char* p);
     const char* scanLabelToken(const char* p);
 
-    std::unique_ptr<char[]> script_buffer;
+    ScriptBuffer script_buffer; // the script, then a NUL
     size_t script_length = 0;
-    std::vector<LabelEntry> labels;                       // script order, then the sentinel
-    std::unordered_map<std::string, int32_t> label_index; // first label of each name
+    std::vector<LabelEntry> labels; // script order, then the sentinel
+    LabelIndex label_index;         // first label of each name
     bool labels_ready = false;
     const char* pushed_token_start = nullptr;
     const char* pushed_read_position = nullptr;

@@ -2,10 +2,12 @@
 // generated scripts with labels in every position the tokenizer allows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "script/ByteScan.h"
 #include "script/ScriptStream.h"
 
 namespace {
@@ -81,5 +83,45 @@ TEST(LabelIndex, MatchesTheLineWalkOnGeneratedScripts) {
             EXPECT_EQ(table[i].line_count, expected[i].line_count);
         }
         EXPECT_EQ(table.back().body, nullptr);
+    }
+}
+
+// The name index over thousands of labels: every name leads to its first
+// label, later labels of a name are not reached, and absent names are -1.
+TEST(LabelIndex, FirstLabelOfEachNameAmongThousands) {
+    std::vector<velmora::LabelEntry> labels(5000);
+    for (size_t i = 0; i < labels.size(); ++i) labels[i].name = "n" + std::to_string(i % 3000);
+    velmora::LabelIndex index;
+    EXPECT_EQ(index.find(labels, "n0"), -1); // nothing built yet
+    index.build(labels, labels.size());
+    const std::pair<const char*, int32_t> cases[] = {
+        {"n0", 0}, {"n1999", 1999}, {"n2999", 2999}, {"n3000", -1}, {"", -1}, {"n", -1}};
+    for (const auto& [name, position] : cases)
+        EXPECT_EQ(index.find(labels, name), position) << name;
+    for (size_t i = 0; i < 3000; ++i)
+        ASSERT_EQ(index.find(labels, labels[i].name), static_cast<int32_t>(i));
+}
+
+// The sixteen-byte scans against plain loops, over random bytes rich in the
+// searched values and at every alignment of start and end.
+TEST(LabelIndex, ByteScansMatchPlainLoops) {
+    std::mt19937 rng(99);
+    std::string bytes(70000, ' ');
+    for (char& c : bytes) c = "*\n\rab"[rng() % 5 == 0 ? rng() % 3 : 3 + rng() % 2];
+    for (size_t from = 0; from < 20; from += 3) {
+        const char* begin = bytes.data() + from;
+        const char* end = bytes.data() + bytes.size() - from;
+        EXPECT_EQ(velmora::countByte(begin, end, '*'),
+                  static_cast<size_t>(std::count(begin, end, '*')));
+        int32_t line = 0;
+        int32_t expected_line = 0;
+        for (const char* p = begin; p < end;) {
+            const char* star = velmora::nextStar(p, end, line);
+            const char* plain = std::find(p, end, '*');
+            expected_line += static_cast<int32_t>(std::count(p, plain, '\n'));
+            ASSERT_EQ(star, plain);
+            ASSERT_EQ(line, expected_line);
+            p = star == end ? end : star + 1;
+        }
     }
 }

@@ -271,3 +271,35 @@ TEST(ScriptLoader, ReadMarksRememberTokens) {
     s.readToken(); // the second "abc" was never read
     EXPECT_FALSE(s.lastTokenWasRead());
 }
+
+// Scripts of several megabytes are read in chunks into a mapped buffer: a CR LF
+// split across two chunks, labels on both sides and every scrambled form must
+// load byte for byte as the same text held in memory, with the same labels.
+TEST(ScriptLoader, LargeScriptsLoadAsTheSameTextInEveryForm) {
+    std::string text = ";$V100\n*define\ngame\n*start\n";
+    for (int n = 0; text.size() < (size_t{5} << 20); ++n)
+        text += "*L" + std::to_string(n) + "\r\nmov %1,2 * 3\r\ntext line " + std::to_string(n) +
+                "@\r\n";
+    const size_t chunk = size_t{128} << 10;
+    text.replace(chunk - 1, 2, "\r\n"); // a CR ends the first chunk, its LF starts the next
+    ScriptStream expected;
+    ASSERT_EQ(expected.loadFromMemory(text.data(), text.size()), 0);
+    std::string secret = text;
+    const uint8_t key[5] = {0x79, 0x57, 0x0D, 0x80, 0x04};
+    for (size_t i = 0; i < secret.size(); ++i)
+        secret[i] = static_cast<char>(secret[i] ^ key[i % 5]);
+    const std::pair<const char*, std::string> forms[] = {
+        {"0.txt", text}, {"vlscene.dat", xorAll(text, 0xE9)}, {"vlsc_sec.dat", secret}};
+    for (const auto& [name, bytes] : forms) {
+        ScratchDir dir;
+        dir.write(name, bytes);
+        ScriptStream s;
+        ASSERT_EQ(s.loadScript(root(dir)), 0) << name;
+        EXPECT_EQ(bufferOf(s), bufferOf(expected)) << name;
+        ASSERT_EQ(s.labelTable().size(), expected.labelTable().size()) << name;
+        const LabelEntry last = s.labelNamed("l" + std::to_string(s.labelTable().size() - 4));
+        EXPECT_EQ(s.offsetOf(last.header),
+                  expected.offsetOf(expected.labelNamed(last.name).header));
+        EXPECT_EQ(last.first_line, expected.labelNamed(last.name).first_line) << name;
+    }
+}
