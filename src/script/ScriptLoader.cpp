@@ -8,6 +8,7 @@
 
 #include "common/Exit.h"
 #include "script/ScriptStream.h"
+#include "script/Utf8Script.h"
 
 namespace velmora {
 
@@ -128,10 +129,12 @@ int32_t ScriptStream::loadScript(const std::string& path) {
                                            {"vlscene.dat", ScriptMode::Xor}};
     // Every file is opened once and kept open from sizing to reading.
     std::vector<std::FILE*> files;
+    std::vector<std::string> names; // as reports name them
     ScriptMode mode = ScriptMode::Plain;
     for (const Candidate& c : candidates) {
         if (std::FILE* f = std::fopen((path + c.name).c_str(), "rb")) {
             files.push_back(f);
+            names.push_back(c.name);
             mode = c.mode;
             break;
         }
@@ -149,7 +152,10 @@ int32_t ScriptStream::loadScript(const std::string& path) {
                 std::snprintf(name, sizeof name, "%02d.txt", n);
                 f = std::fopen((path + name).c_str(), "rb");
             }
-            if (f) files.push_back(f);
+            if (f) {
+                files.push_back(f);
+                names.push_back(name);
+            }
         }
     }
 
@@ -160,7 +166,8 @@ int32_t ScriptStream::loadScript(const std::string& path) {
         sizes.push_back(static_cast<size_t>(fileSize(f)));
         capacity += sizes.back() + 1;
     }
-    script_buffer = tryAllocate<char>(capacity + 1);
+    script_capacity = capacity + 1;
+    script_buffer = tryAllocate<char>(script_capacity);
     if (!script_buffer) {
         for (std::FILE* f : files) std::fclose(f);
         std::fprintf(stderr, "loadScript: can't allocate %zu bytes for the script\n", capacity);
@@ -170,10 +177,12 @@ int32_t ScriptStream::loadScript(const std::string& path) {
     // Positions into the old buffer are gone; errors while reading report the start.
     token_start = read_position = cursor;
     labels_ready = false;
+    bool complete = true;
     for (size_t i = 0; i < files.size(); ++i) {
-        readScriptSub(files[i], sizes[i], cursor, mode);
+        if (complete) complete = readScriptSub(files[i], names[i], sizes[i], cursor, mode);
         std::fclose(files[i]);
     }
+    if (!complete) return -1;
     script_length = static_cast<size_t>(cursor - script_buffer.get());
     script_buffer[script_length] = '\0';
     return finishLoad();
@@ -191,7 +200,8 @@ int32_t ScriptStream::loadFromMemory(const char* bytes, size_t length) {
     return finishLoad();
 }
 
-void ScriptStream::readScriptSub(std::FILE* file, size_t size, char*& cursor, ScriptMode mode) {
+bool ScriptStream::readScriptSub(std::FILE* file, const std::string& name, size_t size,
+                                 char*& cursor, ScriptMode mode) {
     if (mode == ScriptMode::KeyTable && !key_table_present)
         scriptError("readScriptSub: the EXE file must be specified with --key-exe option.");
     // The file is read straight into the buffer and decoded there. Reading
@@ -216,8 +226,49 @@ void ScriptStream::readScriptSub(std::FILE* file, size_t size, char*& cursor, Sc
         for (size_t i = 0; i < n; ++i) bytes[i] = key_table[bytes[i]] ^ XOR_KEY;
         break;
     }
+    if (utf8_scripts || startsWithUtf8Bom(cursor, n)) {
+        if (!convertFromUtf8(name, size, cursor, n)) return false;
+    }
     cursor += normaliseLineEnds(cursor, n);
     *cursor++ = '\n';
+    return true;
+}
+
+bool ScriptStream::convertFromUtf8(const std::string& name, size_t room, char*& cursor, size_t& n) {
+    // One byte more than the most the conversion writes, so that an empty
+    // file still asks for a block.
+    std::unique_ptr<char[]> converted = tryAllocate<char>(sjisCapacityFor(n) + 1);
+    if (!converted) {
+        std::fprintf(stderr, "loadScript: can't allocate the conversion of %s\n", name.c_str());
+        return false;
+    }
+    const Utf8Conversion result = convertUtf8ToSjis(cursor, n, converted.get());
+    for (const Utf8Problem& problem : result.problems)
+        std::fprintf(stderr, "%s\n", describeUtf8Problem(name, problem).c_str());
+    if (result.unnoted > 0)
+        std::fprintf(stderr, "%s: %zu more characters shown as \xEF\xBC\x9F\n", name.c_str(),
+                     result.unnoted);
+    // Invalid bytes double in size; only then can the text outgrow its room.
+    if (result.length > room && !growBuffer(cursor, result.length - room)) return false;
+    std::memcpy(cursor, converted.get(), result.length);
+    n = result.length;
+    return true;
+}
+
+bool ScriptStream::growBuffer(char*& cursor, size_t extra) {
+    const size_t used = static_cast<size_t>(cursor - script_buffer.get());
+    std::unique_ptr<char[]> bigger = tryAllocate<char>(script_capacity + extra);
+    if (!bigger) {
+        std::fprintf(stderr, "loadScript: can't allocate %zu bytes for the script\n",
+                     script_capacity + extra);
+        return false;
+    }
+    std::memcpy(bigger.get(), script_buffer.get(), used);
+    script_buffer = std::move(bigger);
+    script_capacity += extra;
+    cursor = script_buffer.get() + used;
+    token_start = read_position = script_buffer.get();
+    return true;
 }
 
 int32_t ScriptStream::finishLoad() {

@@ -163,6 +163,9 @@ class ScriptStream {
     std::string archive_path;
     std::array<uint8_t, 256> key_table{};
     bool key_table_present = false;
+    // Every script file is UTF-8 (--utf8), not only those that begin with the
+    // byte-order mark; either way it is converted to Shift_JIS as it is read.
+    bool utf8_scripts = false;
 
     const char* token_start = nullptr;
     const char* read_position = nullptr;
@@ -197,7 +200,16 @@ class ScriptStream {
     std::unique_ptr<BaseReader> reader; // every resource is read through it
 
   private:
-    void readScriptSub(std::FILE* file, size_t size, char*& cursor, ScriptMode mode);
+    // Reads and decodes one file at cursor, which has room for `size` bytes and
+    // a line feed, and moves cursor past it; false when memory ran out.
+    bool readScriptSub(std::FILE* file, const std::string& name, size_t size, char*& cursor,
+                       ScriptMode mode);
+    // Replaces the n UTF-8 bytes at cursor by their Shift_JIS, reporting what
+    // has no code, and growing the buffer when they outgrow `room`; false when
+    // memory ran out.
+    bool convertFromUtf8(const std::string& name, size_t room, char*& cursor, size_t& n);
+    // Makes the buffer `extra` bytes larger, keeping what precedes cursor.
+    bool growBuffer(char*& cursor, size_t extra);
     void readHeaderLine();
     void indexLabels();
     int32_t finishLoad();
@@ -217,7 +229,8 @@ class ScriptStream {
 
     std::unique_ptr<char[]> script_buffer;
     size_t script_length = 0;
-    std::vector<LabelEntry> labels;                       // script order, then the sentinel
+    size_t script_capacity = 0;     // bytes allocated while the files are read
+    std::vector<LabelEntry> labels; // script order, then the sentinel
     std::unordered_map<std::string, int32_t> label_index; // first label of each name
     bool labels_ready = false;
     const char* pushed_token_start = nullptr;
