@@ -182,7 +182,12 @@ int32_t ScriptStream::loadScript(const std::string& path) {
         if (complete) complete = readScriptSub(files[i], names[i], sizes[i], cursor, mode);
         std::fclose(files[i]);
     }
-    if (!complete) return -1;
+    if (!complete) {
+        // An empty script rather than part of one.
+        script_length = 0;
+        script_buffer[0] = '\0';
+        return -1;
+    }
     script_length = static_cast<size_t>(cursor - script_buffer.get());
     script_buffer[script_length] = '\0';
     return finishLoad();
