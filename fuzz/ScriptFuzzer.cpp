@@ -3,7 +3,8 @@
 //
 // Input layout: the first byte selects how the rest is stored and read.
 //   bit 0 set: the rest is scrambled (every byte XOR 0xE9), as in vlscene.dat;
-//   bit 1 set: lines starting with '>' are read as English lines.
+//   bit 1 set: lines starting with '>' are read as English lines;
+//   bit 2 set: the rest is UTF-8, converted to Shift_JIS before it is loaded.
 // The rest is loaded as a script and walked token by token. Every command
 // token gets every argument reader tried on what follows it, and the
 // commands that shape the variable store (dim, numalias, stralias) are
@@ -22,6 +23,7 @@
 
 #include "common/Exit.h"
 #include "script/ScriptStream.h"
+#include "script/Utf8Script.h"
 
 namespace {
 
@@ -39,6 +41,7 @@ struct FatalError {
 constexpr uint8_t SCRAMBLE_KEY = 0xE9;
 constexpr uint8_t SELECT_SCRAMBLED = 1;
 constexpr uint8_t SELECT_ENGLISH_LINES = 2;
+constexpr uint8_t SELECT_UTF8 = 4;
 // Caps on the walk, so that no input can keep one run busy for long.
 constexpr int MAX_STEPS = 20000;
 constexpr int MAX_ARGUMENTS = 32;
@@ -171,6 +174,17 @@ void runInput(const uint8_t* data, size_t size) {
     std::vector<char> script(data + 1, data + size);
     if (selector & SELECT_SCRAMBLED) {
         for (char& c : script) c = static_cast<char>(static_cast<uint8_t>(c) ^ SCRAMBLE_KEY);
+    }
+    if (selector & SELECT_UTF8) {
+        const size_t capacity = velmora::sjisCapacityFor(script.size());
+        std::vector<char> sjis(capacity + 1);
+        const velmora::Utf8Conversion converted =
+            velmora::convertUtf8ToSjis(script.data(), script.size(), sjis.data());
+        require(converted.length <= capacity, "the conversion stays within its capacity");
+        require(converted.problems.size() <= velmora::MAX_NOTED_PROBLEMS,
+                "the conversion notes no more problems than it may");
+        sjis.resize(converted.length);
+        script.swap(sjis);
     }
     ScriptStream stream;
     if (!survives([&] { stream.loadFromMemory(script.data(), script.size()); })) return;

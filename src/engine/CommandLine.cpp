@@ -31,6 +31,7 @@ constexpr const char* USAGE_LINES[] = {
     "      --key-exe file\tset a file (*.EXE) that includes a key table\n",
     "  -h, --help\t\tshow this help and exit\n",
     "  -v, --version\t\tshow the version information and exit\n",
+    "      --utf8\t\tread every script file as UTF-8 text\n",
 };
 // clang-format on
 
@@ -95,6 +96,8 @@ void Velmora::parseCommandLine(int argc, char** argv) {
             edit_enabled = true;
         } else if (option == "-key-exe") {
             key_exe_file = value();
+        } else if (option == "-utf8") {
+            script.utf8_scripts = true;
         } else {
             std::printf(" unknown option %s\n", arg);
         }

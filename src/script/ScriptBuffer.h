@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <utility>
 
 namespace velmora {
 
@@ -19,6 +20,11 @@ class ScriptBuffer {
     // (with the block empty) when memory runs out.
     bool allocate(size_t size);
     char* data() const { return bytes; }
+    // Exchanges the blocks of two buffers, for growing one into a larger block.
+    void swap(ScriptBuffer& other) {
+        std::swap(bytes, other.bytes);
+        std::swap(mapped, other.mapped);
+    }
     char& operator[](size_t i) const { return bytes[i]; }
 
   private:

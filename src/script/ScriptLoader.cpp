@@ -7,6 +7,7 @@
 #include "common/Exit.h"
 #include "script/ByteScan.h"
 #include "script/ScriptStream.h"
+#include "script/Utf8Script.h"
 
 namespace velmora {
 
@@ -99,10 +100,12 @@ int32_t ScriptStream::loadScript(const std::string& path) {
                                            {"vlscene.dat", ScriptMode::Xor}};
     // Every file is opened once and kept open from sizing to reading.
     std::vector<std::FILE*> files;
+    std::vector<std::string> names; // as reports name them
     ScriptMode mode = ScriptMode::Plain;
     for (const Candidate& c : candidates) {
         if (std::FILE* f = std::fopen((path + c.name).c_str(), "rb")) {
             files.push_back(f);
+            names.push_back(c.name);
             mode = c.mode;
             break;
         }
@@ -120,7 +123,10 @@ int32_t ScriptStream::loadScript(const std::string& path) {
                 std::snprintf(name, sizeof name, "%02d.txt", n);
                 f = std::fopen((path + name).c_str(), "rb");
             }
-            if (f) files.push_back(f);
+            if (f) {
+                files.push_back(f);
+                names.push_back(name);
+            }
         }
     }
 
@@ -131,7 +137,8 @@ int32_t ScriptStream::loadScript(const std::string& path) {
         sizes.push_back(static_cast<size_t>(fileSize(f)));
         capacity += sizes.back() + 1;
     }
-    if (!script_buffer.allocate(capacity + 1)) {
+    script_capacity = capacity + 1;
+    if (!script_buffer.allocate(script_capacity)) {
         for (std::FILE* f : files) std::fclose(f);
         std::fprintf(stderr, "loadScript: can't allocate %zu bytes for the script\n", capacity);
         return -1;
@@ -141,9 +148,16 @@ int32_t ScriptStream::loadScript(const std::string& path) {
     token_start = read_position = cursor;
     labels_ready = false;
     size_t stars = 0;
+    bool complete = true;
     for (size_t i = 0; i < files.size(); ++i) {
-        stars += readScriptSub(files[i], sizes[i], cursor, mode);
+        if (complete) complete = readScriptSub(files[i], names[i], sizes[i], cursor, mode, stars);
         std::fclose(files[i]);
+    }
+    if (!complete) {
+        // An empty script rather than part of one.
+        script_length = 0;
+        script_buffer[0] = '\0';
+        return -1;
     }
     script_length = static_cast<size_t>(cursor - script_buffer.data());
     script_buffer[script_length] = '\0';
@@ -166,7 +180,8 @@ int32_t ScriptStream::loadFromMemory(const char* bytes, size_t length) {
     return finishLoad(countByte(data, data + script_length, '*'));
 }
 
-size_t ScriptStream::readScriptSub(std::FILE* file, size_t size, char*& cursor, ScriptMode mode) {
+bool ScriptStream::readScriptSub(std::FILE* file, const std::string& name, size_t size,
+                                 char*& cursor, ScriptMode mode, size_t& stars) {
     if (mode == ScriptMode::KeyTable && !key_table_present)
         scriptError("readScriptSub: the EXE file must be specified with --key-exe option.");
     // The file is read straight into the buffer and decoded there, a chunk at
@@ -176,7 +191,6 @@ size_t ScriptStream::readScriptSub(std::FILE* file, size_t size, char*& cursor, 
     // early ends the file there.
     auto* bytes = reinterpret_cast<uint8_t*>(cursor);
     char* first_cr = nullptr;
-    size_t stars = 0;
     size_t n = 0;
     while (n < size) {
         const size_t got = std::fread(cursor + n, 1, std::min(READ_CHUNK, size - n), file);
@@ -198,9 +212,51 @@ size_t ScriptStream::readScriptSub(std::FILE* file, size_t size, char*& cursor, 
         stars += countByte(cursor + n, cursor + chunk_end, '*');
         n = chunk_end;
     }
+    if (utf8_scripts || startsWithUtf8Bom(cursor, n)) {
+        // The converted text has its own line ends; '*' bytes stay as many,
+        // since no Shift_JIS character holds one.
+        if (!convertFromUtf8(name, size, cursor, n)) return false;
+        first_cr = static_cast<char*>(std::memchr(cursor, '\r', n));
+    }
     cursor += normaliseLineEnds(cursor, n, first_cr);
     *cursor++ = '\n';
-    return stars;
+    return true;
+}
+bool ScriptStream::convertFromUtf8(const std::string& name, size_t room, char*& cursor, size_t& n) {
+    // One byte more than the most the conversion writes, so that an empty
+    // file still asks for a block.
+    std::unique_ptr<char[]> converted = tryAllocate<char>(sjisCapacityFor(n) + 1);
+    if (!converted) {
+        std::fprintf(stderr, "loadScript: can't allocate the conversion of %s\n", name.c_str());
+        return false;
+    }
+    const Utf8Conversion result = convertUtf8ToSjis(cursor, n, converted.get());
+    for (const Utf8Problem& problem : result.problems)
+        std::fprintf(stderr, "%s\n", describeUtf8Problem(name, problem).c_str());
+    if (result.unnoted > 0)
+        std::fprintf(stderr, "%s: %zu more characters shown as \xEF\xBC\x9F\n", name.c_str(),
+                     result.unnoted);
+    // Invalid bytes double in size; only then can the text outgrow its room.
+    if (result.length > room && !growBuffer(cursor, result.length - room)) return false;
+    std::memcpy(cursor, converted.get(), result.length);
+    n = result.length;
+    return true;
+}
+
+bool ScriptStream::growBuffer(char*& cursor, size_t extra) {
+    const size_t used = static_cast<size_t>(cursor - script_buffer.data());
+    ScriptBuffer bigger;
+    if (!bigger.allocate(script_capacity + extra)) {
+        std::fprintf(stderr, "loadScript: can't allocate %zu bytes for the script\n",
+                     script_capacity + extra);
+        return false;
+    }
+    std::memcpy(bigger.data(), script_buffer.data(), used);
+    script_buffer.swap(bigger);
+    script_capacity += extra;
+    cursor = script_buffer.data() + used;
+    token_start = read_position = script_buffer.data();
+    return true;
 }
 
 int32_t ScriptStream::finishLoad(size_t label_bound) {

@@ -156,6 +156,9 @@ class ScriptStream {
     std::string archive_path;
     std::array<uint8_t, 256> key_table{};
     bool key_table_present = false;
+    // Every script file is UTF-8 (--utf8), not only those that begin with the
+    // byte-order mark; either way it is converted to Shift_JIS as it is read.
+    bool utf8_scripts = false;
 
     const char* token_start = nullptr;
     const char* read_position = nullptr;
@@ -190,9 +193,17 @@ class ScriptStream {
     std::unique_ptr<BaseReader> reader; // every resource is read through it
 
   private:
-    // Reads and decodes one script file at cursor, moving it past the file and
-    // its closing line feed; returns the '*' bytes read.
-    size_t readScriptSub(std::FILE* file, size_t size, char*& cursor, ScriptMode mode);
+    // Reads and decodes one file at cursor, which has room for `size` bytes and
+    // a line feed, moves cursor past it and adds the '*' bytes read to stars;
+    // false when memory ran out.
+    bool readScriptSub(std::FILE* file, const std::string& name, size_t size, char*& cursor,
+                       ScriptMode mode, size_t& stars);
+    // Replaces the n UTF-8 bytes at cursor by their Shift_JIS, reporting what
+    // has no code, and growing the buffer when they outgrow `room`; false when
+    // memory ran out.
+    bool convertFromUtf8(const std::string& name, size_t room, char*& cursor, size_t& n);
+    // Makes the buffer `extra` bytes larger, keeping what precedes cursor.
+    bool growBuffer(char*& cursor, size_t extra);
     void readHeaderLine();
     // Builds the label table; label_bound is at least the number of labels.
     void indexLabels(size_t label_bound);
@@ -213,6 +224,7 @@ class ScriptStream {
 
     ScriptBuffer script_buffer; // the script, then a NUL
     size_t script_length = 0;
+    size_t script_capacity = 0;     // bytes allocated while the files are read
     std::vector<LabelEntry> labels; // script order, then the sentinel
     LabelIndex label_index;         // first label of each name
     bool labels_ready = false;

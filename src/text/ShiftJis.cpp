@@ -19,12 +19,48 @@ constexpr uint8_t HALF_WIDTH_KATAKANA_FIRST = 0xA1;
 constexpr uint8_t HALF_WIDTH_KATAKANA_LAST = 0xDF;
 // U+FF61 (half-width ideographic full stop) is the character of byte 0xA1.
 constexpr uint32_t HALF_WIDTH_KATAKANA_BASE = 0xFF61;
+constexpr uint16_t ASCII_END = 0x80;
+
+// Characters whose code the table alone would not give: the codes other
+// Shift_JIS tables read them from, where this table shows a stand-in (the
+// dashes, wave dash, minus and macron), the full-width forms of the cent,
+// pound and not signs, the yen sign as the full-width yen (the byte 0x5C is
+// the backslash, the page-wait character), and the box-drawing line, which
+// keeps its own code rather than the dash's.
+struct PreferredCode {
+    uint16_t code_point;
+    uint16_t code;
+};
+constexpr PreferredCode PREFERRED_CODES[] = {
+    {0x00A5, 0x818F}, {0x2014, 0x815C}, {0x2015, 0x815C}, {0x2212, 0x817C}, {0x2500, 0x849F},
+    {0x301C, 0x8160}, {0xFFE0, 0x8191}, {0xFFE1, 0x8192}, {0xFFE2, 0x81CA}, {0xFFE3, 0x8150},
+};
+
+std::array<uint16_t, BMP_SIZE> buildCodeTable() {
+    std::array<uint16_t, BMP_SIZE> codes{};
+    for (uint16_t b = 1; b < ASCII_END; ++b) codes[b] = b;
+    for (uint16_t b = HALF_WIDTH_KATAKANA_FIRST; b <= HALF_WIDTH_KATAKANA_LAST; ++b)
+        codes[HALF_WIDTH_KATAKANA_BASE + (b - HALF_WIDTH_KATAKANA_FIRST)] = b;
+    // Ascending codes, and a slot once filled is kept: the lowest code wins.
+    for (uint32_t code = FIRST_CODE; code <= LAST_CODE; ++code) {
+        const uint16_t ucs2 = SJIS_TABLE[code - FIRST_CODE];
+        if (ucs2 == 0 || ucs2 == UCS2_NO_CHARACTER) continue;
+        if (codes[ucs2] == SJIS_NO_CODE) codes[ucs2] = static_cast<uint16_t>(code);
+    }
+    for (const PreferredCode& p : PREFERRED_CODES) codes[p.code_point] = p.code;
+    return codes;
+}
 
 } // namespace
 
 uint16_t sjisToUcs2(uint16_t code) {
     if (code < FIRST_CODE || code > LAST_CODE) return UCS2_NO_CHARACTER;
     return SJIS_TABLE[code - FIRST_CODE];
+}
+
+const std::array<uint16_t, BMP_SIZE>& sjisCodeTable() {
+    static const std::array<uint16_t, BMP_SIZE> codes = buildCodeTable();
+    return codes;
 }
 
 int ucs2ToUtf8(uint32_t code_point, char* out) {

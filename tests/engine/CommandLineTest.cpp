@@ -35,7 +35,8 @@ const std::string USAGE_TEXT =
     "pressed\n"
     "      --key-exe file\tset a file (*.EXE) that includes a key table\n"
     "  -h, --help\t\tshow this help and exit\n"
-    "  -v, --version\t\tshow the version information and exit\n";
+    "  -v, --version\t\tshow the version information and exit\n"
+    "      --utf8\t\tread every script file as UTF-8 text\n";
 
 // Parses `args` (the program name is added) into `engine` and returns what
 // was printed on standard output.
@@ -76,7 +77,8 @@ TEST(CommandLineTest, EveryOptionSetsItsField) {
                                      "--render-font-outline",
                                      "--edit",
                                      "--key-exe",
-                                     "key.exe"});
+                                     "key.exe",
+                                     "--utf8"});
     EXPECT_EQ(out, VERSION_LINE);
     EXPECT_TRUE(engine.cdaudio_on);
     EXPECT_EQ(engine.cdrom_drive, 3);
@@ -92,6 +94,7 @@ TEST(CommandLineTest, EveryOptionSetsItsField) {
     EXPECT_TRUE(engine.render_outline);
     EXPECT_TRUE(engine.edit_enabled);
     EXPECT_EQ(engine.key_exe_file, "key.exe");
+    EXPECT_TRUE(engine.script.utf8_scripts);
 }
 
 TEST(CommandLineTest, NoOptionsKeepTheDefaults) {
@@ -104,6 +107,7 @@ TEST(CommandLineTest, NoOptionsKeepTheDefaults) {
     EXPECT_EQ(engine.cdrom_drive, 0);
     EXPECT_FALSE(engine.cdaudio_on);
     EXPECT_FALSE(engine.edit_enabled);
+    EXPECT_FALSE(engine.script.utf8_scripts);
 }
 
 TEST(CommandLineTest, ShortAndLongFormsAreEquivalent) {
