@@ -128,10 +128,12 @@ int32_t ScriptStream::loadScript(const std::string& path) {
                                            {"vlscene.dat", ScriptMode::Xor}};
     // Every file is opened once and kept open from sizing to reading.
     std::vector<std::FILE*> files;
+    std::vector<std::string> names;
     ScriptMode mode = ScriptMode::Plain;
     for (const Candidate& c : candidates) {
         if (std::FILE* f = std::fopen((path + c.name).c_str(), "rb")) {
             files.push_back(f);
+            names.push_back(c.name);
             mode = c.mode;
             break;
         }
@@ -149,7 +151,10 @@ int32_t ScriptStream::loadScript(const std::string& path) {
                 std::snprintf(name, sizeof name, "%02d.txt", n);
                 f = std::fopen((path + name).c_str(), "rb");
             }
-            if (f) files.push_back(f);
+            if (f) {
+                files.push_back(f);
+                names.push_back(name);
+            }
         }
     }
 
@@ -170,7 +175,9 @@ int32_t ScriptStream::loadScript(const std::string& path) {
     // Positions into the old buffer are gone; errors while reading report the start.
     token_start = read_position = cursor;
     labels_ready = false;
+    parts.clear();
     for (size_t i = 0; i < files.size(); ++i) {
+        parts.push_back({names[i], static_cast<size_t>(cursor - script_buffer.get())});
         readScriptSub(files[i], sizes[i], cursor, mode);
         std::fclose(files[i]);
     }
@@ -183,6 +190,7 @@ int32_t ScriptStream::loadFromMemory(const char* bytes, size_t length) {
     script_buffer.reset(new char[length + 2]);
     token_start = read_position = script_buffer.get();
     labels_ready = false;
+    parts.assign(1, ScriptPart{});
     if (length > 0) std::memcpy(script_buffer.get(), bytes, length);
     size_t n = normaliseLineEnds(script_buffer.get(), length);
     script_buffer[n] = '\n';

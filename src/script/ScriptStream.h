@@ -40,6 +40,13 @@ struct LabelEntry {
     int32_t line_count = 0;       // lines covered, the label's own line included
 };
 
+// One file of a loaded script: its name and where its bytes begin in the
+// script buffer (each file starts on a line of its own).
+struct ScriptPart {
+    std::string file_name; // as found under the archive path; empty for a script from memory
+    size_t offset = 0;
+};
+
 // A list of names kept upper-cased with '/' read as '\' (the label and file logs).
 struct NameLog {
     std::vector<std::string> names;                 // in the order they were added
@@ -60,6 +67,8 @@ class ScriptStream {
     // tools); 0, or -1 when the header asks for more variables than can be had.
     int32_t loadFromMemory(const char* bytes, size_t length);
 
+    // The files the script was read from, in buffer order.
+    const std::vector<ScriptPart>& scriptParts() const { return parts; }
     const char* bufferStart() const { return script_buffer.get(); }
     const char* bufferEnd() const { return script_buffer.get() + script_length; }
     size_t scriptLength() const { return script_length; }
@@ -217,6 +226,7 @@ class ScriptStream {
 
     std::unique_ptr<char[]> script_buffer;
     size_t script_length = 0;
+    std::vector<ScriptPart> parts;
     std::vector<LabelEntry> labels;                       // script order, then the sentinel
     std::unordered_map<std::string, int32_t> label_index; // first label of each name
     bool labels_ready = false;
