@@ -16,7 +16,7 @@ constexpr ptrdiff_t LONGEST_LINE = TOKEN_BUFFER_SIZE - 1;
 // Effect numbers the define section may give.
 constexpr long FIRST_EFFECT_NUMBER = 2;
 constexpr long LAST_EFFECT_NUMBER = 255;
-// The label that a custom choice (csel) and the game start at.
+// The label a custom choice (csel) goes on at.
 constexpr const char* CUSTOM_SELECT_LABEL = "customsel";
 
 bool isBlank(char c) {
@@ -158,19 +158,18 @@ void ScriptLinter::command(const char* start) {
             report.add(start, "unknown command " + name);
         } else {
             bool unbalanced = false;
-            for (const Argument& argument : splitArguments(args, end, unbalanced))
-                if (auto label = labelLiteral(argument)) requireLabel(argument.begin, *label, "");
+            checkLabels(splitArguments(args, end, unbalanced));
         }
         script.jumpTo(end);
         return;
     }
     if (entry->define_only && !in_define_section) report.add(start, entry->define_only);
-    if (builtIn(*entry, name.c_str(), args, end)) script.jumpTo(end);
+    if (builtIn(*entry, args, end)) script.jumpTo(end);
 }
 
-bool ScriptLinter::builtIn(const CommandEntry& entry, const char* name, const char* args,
-                           const char* end) {
-    const std::string_view word = entry.name;
+bool ScriptLinter::builtIn(const CommandEntry& entry, const char* args, const char* end) {
+    const char* name = entry.name;
+    const std::string_view word = name;
     if (word == "if" || word == "notif") {
         const Condition condition = readCondition(args, end);
         if (condition.mixes_and_or)
@@ -228,7 +227,8 @@ bool ScriptLinter::builtIn(const CommandEntry& entry, const char* name, const ch
             report.add(statement_start, "effect: effect number out of range");
     }
     if (isChoiceCommand(name)) checkChoices(name, arguments);
-    checkArguments(entry.name, arguments);
+    checkLabels(arguments);
+    checkRoles(name, arguments);
     return true;
 }
 
@@ -243,9 +243,12 @@ void ScriptLinter::checkChoices(const char* name, const std::vector<Argument>& a
         report.add(statement_start, "select: missing comma.");
 }
 
-void ScriptLinter::checkArguments(const char* name, const std::vector<Argument>& arguments) {
+void ScriptLinter::checkLabels(const std::vector<Argument>& arguments) {
     for (const Argument& argument : arguments)
         if (auto label = labelLiteral(argument)) requireLabel(argument.begin, *label, "");
+}
+
+void ScriptLinter::checkRoles(const char* name, const std::vector<Argument>& arguments) {
     for (const ArgumentRole& role : argumentRoles(name)) {
         if (role.index >= static_cast<int32_t>(arguments.size())) continue;
         const Argument& argument = arguments[static_cast<size_t>(role.index)];
