@@ -54,7 +54,6 @@ void Velmora::restartGame() {
 }
 
 int32_t Velmora::gameCommand() {
-    requireDefineSection("game: not in the define section");
     in_define_section = false;
     lookback.create(max_pages);
     restartGame();

@@ -91,7 +91,10 @@ int32_t Velmora::Parseline() {
         return RESULT_PROCEED;
     }
     const char* name = token[0] == '_' ? token + 1 : token;
-    if (const CommandEntry* entry = findCommand(name)) return (this->*entry->handler)();
+    if (const CommandEntry* entry = findCommand(name)) {
+        if (entry->define_only) requireDefineSection(entry->define_only);
+        return (this->*entry->handler)();
+    }
 
     if (token[0] == '\n') return RESULT_PROCEED | RESULT_LINE_DONE;
     if (playVoiceToken(token)) return RESULT_PROCEED;
@@ -100,11 +103,7 @@ int32_t Velmora::Parseline() {
 }
 
 const CommandEntry* Velmora::findCommand(const char* name) const {
-    if (name[0] < 'a' || name[0] > 'z') return nullptr;
-    const IndexRange& range = command_index[name[0] - 'a'];
-    for (int32_t i = range.start; i >= 0 && i < range.start + range.count; ++i)
-        if (std::strcmp(command_table[i].name, name) == 0) return &command_table[i];
-    return nullptr;
+    return findCommandEntry(name);
 }
 
 int32_t Velmora::unsupportedCommand() {

@@ -8,7 +8,6 @@
 namespace velmora {
 
 Velmora::Velmora() {
-    buildCommandIndex();
     // Loose files until prepareScript finds the game's archives.
     script.reader = std::make_unique<DirectReader>();
     picture_loader = std::make_unique<PictureLoader>(*script.reader);

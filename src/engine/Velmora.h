@@ -30,10 +30,12 @@ namespace velmora {
 class Velmora;
 using CommandHandler = int32_t (Velmora::*)();
 
-// One built-in command: its lower-case name and its handler.
+// One built-in command: its lower-case name, its handler and, for a command
+// that only the define section may run, the parse error it stops with elsewhere.
 struct CommandEntry {
     char name[32];
     CommandHandler handler;
+    const char* define_only = nullptr; // null: the command runs anywhere
 };
 
 class Velmora : public CommandInterpreter {
@@ -613,13 +615,6 @@ class Velmora : public CommandInterpreter {
     int32_t screenshot_height = 0;
 
   private:
-    void buildCommandIndex();
-
-    struct IndexRange {
-        int32_t start = -1;
-        int32_t count = 0;
-    };
-    std::array<IndexRange, 26> command_index{};
     bool script_prepared = false;
     bool media_started = false;
 };

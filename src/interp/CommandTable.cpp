@@ -1,13 +1,16 @@
 #include "interp/CommandTable.h"
 
+#include <array>
+#include <cstring>
+
 namespace velmora {
 
 const CommandEntry command_table[] = {
-    {"zenkakko", &Velmora::zenkakkoCommand},
+    {"zenkakko", &Velmora::zenkakkoCommand, "zenkakko: not in the define section"},
     {"yesnobox", &Velmora::dialogCommand},
     {"windoweffect", &Velmora::effectCommand},
-    {"windowchip", &Velmora::windowchipCommand},
-    {"windowback", &Velmora::windowbackCommand},
+    {"windowchip", &Velmora::windowchipCommand, "windowchip: not in the define section"},
+    {"windowback", &Velmora::windowbackCommand, "windowback: not in the define section"},
     {"wavestop", &Velmora::wavestopCommand},
     {"waveloop", &Velmora::waveCommand},
     {"wave", &Velmora::waveCommand},
@@ -16,16 +19,16 @@ const CommandEntry command_table[] = {
     {"vsp2", &Velmora::vspCommand},
     {"vsp", &Velmora::vspCommand},
     {"voicevol", &Velmora::voicevolCommand},
-    {"vladir", &Velmora::vladirCommand},
+    {"vladir", &Velmora::vladirCommand, "vladir: not in the define section"},
     {"vla", &Velmora::vlaCommand},
     {"vl3", &Velmora::vlaCommand},
     {"vl2", &Velmora::vlaCommand},
     {"versionstr", &Velmora::versionstrCommand},
-    {"usewheel", &Velmora::usewheelCommand},
-    {"useescspc", &Velmora::useescspcCommand},
+    {"usewheel", &Velmora::usewheelCommand, "usewheel: not in the define section"},
+    {"useescspc", &Velmora::useescspcCommand, "useescspc: not in the define section"},
     {"underline", &Velmora::underlineCommand},
     {"trap", &Velmora::trapCommand},
-    {"transmode", &Velmora::transmodeCommand},
+    {"transmode", &Velmora::transmodeCommand, "transmode: not in the define section"},
     {"transbtn", &Velmora::transbtnCommand},
     {"time", &Velmora::timeCommand},
     {"textspeeddefault", &Velmora::textspeeddefaultCommand},
@@ -34,7 +37,7 @@ const CommandEntry command_table[] = {
     {"texton", &Velmora::textonCommand},
     {"textoff", &Velmora::textoffCommand},
     {"texthide", &Velmora::textshowCommand},
-    {"textgosub", &Velmora::textgosubCommand},
+    {"textgosub", &Velmora::textgosubCommand, "textgosub: not in the define section"},
     {"textclear", &Velmora::textclearCommand},
     {"textbtnwait", &Velmora::btnwaitCommand},
     {"texec", &Velmora::texecCommand},
@@ -46,17 +49,17 @@ const CommandEntry command_table[] = {
     {"sub", &Velmora::subCommand},
     {"strsph", &Velmora::strspCommand},
     {"strsp", &Velmora::strspCommand},
-    {"stralias", &Velmora::straliasCommand},
+    {"stralias", &Velmora::straliasCommand, "stralias: not in the define section"},
     {"stop", &Velmora::stopCommand},
     {"spstr", &Velmora::spstrCommand},
     {"spreload", &Velmora::spreloadCommand},
     {"splitstring", &Velmora::splitCommand},
     {"split", &Velmora::splitCommand},
-    {"spi", &Velmora::spiCommand},
+    {"spi", &Velmora::spiCommand, "soundpressplgin: not in the define section"},
     {"spclclk", &Velmora::keySwitchCommand},
     {"spbtn", &Velmora::spbtnCommand},
     {"sp_rgb_gradation", &Velmora::spRgbGradationCommand},
-    {"soundpressplgin", &Velmora::spiCommand},
+    {"soundpressplgin", &Velmora::spiCommand, "soundpressplgin: not in the define section"},
     {"skipoff", &Velmora::skipoffCommand},
     {"skip", &Velmora::skipCommand},
     {"sin", &Velmora::sinCommand},
@@ -65,11 +68,11 @@ const CommandEntry command_table[] = {
     {"setwindow3", &Velmora::setwindowCommand},
     {"setwindow2", &Velmora::setwindow2Command},
     {"setwindow", &Velmora::setwindowCommand},
-    {"setkinsoku", &Velmora::setkinsokuCommand},
+    {"setkinsoku", &Velmora::setkinsokuCommand, "setkinsoku: not in the define section"},
     {"setcursor", &Velmora::setcursorCommand},
     {"selnum", &Velmora::selectCommand},
     {"selgosub", &Velmora::selectCommand},
-    {"selectvoice", &Velmora::selectvoiceCommand},
+    {"selectvoice", &Velmora::selectvoiceCommand, "selectvoice: not in the define section"},
     {"selectcolor", &Velmora::selectcolorCommand},
     {"selectbtnwait", &Velmora::btnwaitCommand},
     {"select", &Velmora::selectCommand},
@@ -83,11 +86,11 @@ const CommandEntry command_table[] = {
     {"savegame2", &Velmora::savegameCommand},
     {"savegame", &Velmora::savegameCommand},
     {"savefileexist", &Velmora::savefileexistCommand},
-    {"savedir", &Velmora::savedirCommand},
+    {"savedir", &Velmora::savedirCommand, "savedir: not in the define section"},
     {"sar", &Velmora::vlaCommand},
     {"rubyon", &Velmora::rubyonCommand},
     {"rubyoff", &Velmora::rubyoffCommand},
-    {"roff", &Velmora::roffCommand},
+    {"roff", &Velmora::roffCommand, "roff: not in the define section"},
     {"rnd2", &Velmora::rndCommand},
     {"rnd", &Velmora::rndCommand},
     {"rmode", &Velmora::rmodeCommand},
@@ -103,15 +106,15 @@ const CommandEntry command_table[] = {
     {"prnumclear", &Velmora::prnumclearCommand},
     {"prnum", &Velmora::prnumCommand},
     {"print", &Velmora::printCommand},
-    {"pretextgosub", &Velmora::pretextgosubCommand},
+    {"pretextgosub", &Velmora::pretextgosubCommand, "pretextgosub: not in the define section"},
     {"playstop", &Velmora::playstopCommand},
     {"playonce", &Velmora::playCommand},
     {"play", &Velmora::playCommand},
-    {"pagetag", &Velmora::pagetagCommand},
+    {"pagetag", &Velmora::pagetagCommand, "pagetag: not in the define section"},
     {"okcancelbox", &Velmora::dialogCommand},
     {"ofscpy", &Velmora::ofscpyCommand},
     {"ofscopy", &Velmora::ofscpyCommand},
-    {"numalias", &Velmora::numaliasCommand},
+    {"numalias", &Velmora::numaliasCommand, "numalias: numalias: not in the define section"},
     {"notif", &Velmora::ifCommand},
     {"next", &Velmora::nextCommand},
     {"nega", &Velmora::negaCommand},
@@ -139,19 +142,20 @@ const CommandEntry command_table[] = {
     {"mov10", &Velmora::movCommand},
     {"mov", &Velmora::movCommand},
     {"monocro", &Velmora::monocroCommand},
-    {"mode_saya", &Velmora::modeSayaCommand},
-    {"mode_ext", &Velmora::modeExtCommand},
+    {"mode_saya", &Velmora::modeSayaCommand, "mode_saya: not in the define section"},
+    {"mode_ext", &Velmora::modeExtCommand, "mode_ext: not in the define section"},
     {"mod", &Velmora::modCommand},
     {"mid", &Velmora::midCommand},
     {"menusetwindow", &Velmora::menusetwindowCommand},
-    {"menuselectvoice", &Velmora::menuselectvoiceCommand},
+    {"menuselectvoice", &Velmora::menuselectvoiceCommand,
+     "menuselectvoice: not in the define section"},
     {"menuselectcolor", &Velmora::menuselectcolorCommand},
     {"menu_window", &Velmora::menuWindowCommand},
     {"menu_full", &Velmora::menuFullCommand},
     {"menu_click_page", &Velmora::menuClickCommand},
     {"menu_click_def", &Velmora::menuClickCommand},
     {"menu_automode", &Velmora::menuAutomodeCommand},
-    {"maxkaisoupage", &Velmora::maxkaisoupageCommand},
+    {"maxkaisoupage", &Velmora::maxkaisoupageCommand, "maxkaisoupage: not in the define section"},
     {"luasub", &Velmora::luasubCommand},
     {"luacall", &Velmora::luacallCommand},
     {"lsph2sub", &Velmora::lsp2Command},
@@ -166,20 +170,20 @@ const CommandEntry command_table[] = {
     {"lr_trap", &Velmora::trapCommand},
     {"loopbgmstop", &Velmora::loopbgmstopCommand},
     {"loopbgm", &Velmora::loopbgmCommand},
-    {"lookbacksp", &Velmora::lookbackspCommand},
+    {"lookbacksp", &Velmora::lookbackspCommand, "lookbacksp: not in the define section"},
     {"lookbackflush", &Velmora::lookbackflushCommand},
     {"lookbackcolor", &Velmora::lookbackcolorCommand},
     {"lookbackbutton", &Velmora::lookbackbuttonCommand},
     {"logsp2", &Velmora::logspCommand},
     {"logsp", &Velmora::logspCommand},
     {"locate", &Velmora::locateCommand},
-    {"loadgosub", &Velmora::loadgosubCommand},
+    {"loadgosub", &Velmora::loadgosubCommand, "loadgosub: not in the define section"},
     {"loadgame", &Velmora::loadgameCommand},
-    {"linepage2", &Velmora::linepageCommand},
-    {"linepage", &Velmora::linepageCommand},
+    {"linepage2", &Velmora::linepageCommand, "linepage: not in the define section"},
+    {"linepage", &Velmora::linepageCommand, "linepage: not in the define section"},
     {"len", &Velmora::lenCommand},
     {"ld", &Velmora::ldCommand},
-    {"labellog", &Velmora::labellogCommand},
+    {"labellog", &Velmora::labellogCommand, "labellog: not in the define section"},
     {"kinsoku", &Velmora::kinsokuCommand},
     {"jumpf", &Velmora::jumpfCommand},
     {"jumpb", &Velmora::jumpbCommand},
@@ -191,7 +195,7 @@ const CommandEntry command_table[] = {
     {"ispage", &Velmora::ispageCommand},
     {"isfull", &Velmora::isfullCommand},
     {"isdown", &Velmora::isdownCommand},
-    {"intlimit", &Velmora::intlimitCommand},
+    {"intlimit", &Velmora::intlimitCommand, "intlimit: not in the define section"},
     {"input", &Velmora::inputCommand},
     {"indent", &Velmora::indentCommand},
     {"inc", &Velmora::incCommand},
@@ -200,7 +204,7 @@ const CommandEntry command_table[] = {
     {"humanorder", &Velmora::humanorderCommand},
     {"goto", &Velmora::gotoCommand},
     {"gosub", &Velmora::gosubCommand},
-    {"globalon", &Velmora::globalonCommand},
+    {"globalon", &Velmora::globalonCommand, "globalon: not in the define section"},
     {"getzxc", &Velmora::keySwitchCommand},
     {"getvoicevol", &Velmora::getvolumeCommand},
     {"getversion", &Velmora::getversionCommand},
@@ -237,20 +241,20 @@ const CommandEntry command_table[] = {
     {"getcselnum", &Velmora::getcselnumCommand},
     {"getbtntimer", &Velmora::getbtntimerCommand},
     {"getbgmvol", &Velmora::getvolumeCommand},
-    {"game", &Velmora::gameCommand},
+    {"game", &Velmora::gameCommand, "game: not in the define section"},
     {"for", &Velmora::forCommand},
-    {"filelog", &Velmora::filelogCommand},
+    {"filelog", &Velmora::filelogCommand, "filelog: not in the define section"},
     {"fileexist", &Velmora::fileexistCommand},
     {"existspbtn", &Velmora::spbtnCommand},
     {"exec_dll", &Velmora::execDllCommand},
     {"exbtn_d", &Velmora::exbtnDefaultCommand},
     {"exbtn", &Velmora::spbtnCommand},
     {"erasetextwindow", &Velmora::erasetextwindowCommand},
-    {"english", &Velmora::englishCommand},
+    {"english", &Velmora::englishCommand, "english: not in the define section."},
     {"end", &Velmora::endCommand},
-    {"effectcut", &Velmora::effectcutCommand},
-    {"effectblank", &Velmora::effectblankCommand},
-    {"effect", &Velmora::effectCommand},
+    {"effectcut", &Velmora::effectcutCommand, "effectcut: not in the define section."},
+    {"effectblank", &Velmora::effectblankCommand, "effectblank: not in the define section"},
+    {"effect", &Velmora::effectCommand, "effect: not in the define section"},
     {"dwavestop", &Velmora::dwavestopCommand},
     {"dwaveplayloop", &Velmora::dwaveCommand},
     {"dwaveplay", &Velmora::dwaveCommand},
@@ -267,15 +271,15 @@ const CommandEntry command_table[] = {
     {"drawbg", &Velmora::drawbgCommand},
     {"draw", &Velmora::drawCommand},
     {"div", &Velmora::divCommand},
-    {"dim", &Velmora::dimCommand},
+    {"dim", &Velmora::dimCommand, "dim: not in the define section"},
     {"delay", &Velmora::delayCommand},
     {"defvoicevol", &Velmora::defvoicevolCommand},
     {"defsub", &Velmora::defsubCommand},
     {"defsevol", &Velmora::defsevolCommand},
     {"defmp3vol", &Velmora::defmp3volCommand},
     {"definereset", &Velmora::defineresetCommand},
-    {"defaultspeed", &Velmora::defaultspeedCommand},
-    {"defaultfont", &Velmora::defaultfontCommand},
+    {"defaultspeed", &Velmora::defaultspeedCommand, "defaultspeed: not in the define section"},
+    {"defaultfont", &Velmora::defaultfontCommand, "defaultfont: not in the define section"},
     {"dec", &Velmora::decCommand},
     {"date", &Velmora::dateCommand},
     {"csp2", &Velmora::cspCommand},
@@ -285,7 +289,7 @@ const CommandEntry command_table[] = {
     {"csel", &Velmora::selectCommand},
     {"cos", &Velmora::cosCommand},
     {"cmp", &Velmora::cmpCommand},
-    {"clickvoice", &Velmora::clickvoiceCommand},
+    {"clickvoice", &Velmora::clickvoiceCommand, "clickvoice: not in the define section"},
     {"clickstr", &Velmora::clickstrCommand},
     {"click", &Velmora::clickCommand},
     {"cl", &Velmora::clCommand},
@@ -326,7 +330,7 @@ const CommandEntry command_table[] = {
     {"bar", &Velmora::barCommand},
     {"avi", &Velmora::aviCommand},
     {"automode_time", &Velmora::automodeTimeCommand},
-    {"automode", &Velmora::modeExtCommand},
+    {"automode", &Velmora::modeExtCommand, "mode_ext: not in the define section"},
     {"autoclick", &Velmora::autoclickCommand},
     {"atoi", &Velmora::atoiCommand},
     {"arc", &Velmora::arcCommand},
@@ -336,22 +340,43 @@ const CommandEntry command_table[] = {
     {"allsphide", &Velmora::allsphideCommand},
     {"allsp2resume", &Velmora::allsp2hideCommand},
     {"allsp2hide", &Velmora::allsp2hideCommand},
-    {"addkinsoku", &Velmora::addkinsokuCommand},
+    {"addkinsoku", &Velmora::addkinsokuCommand, "addkinsoku: not in the define section"},
     {"add", &Velmora::addCommand},
     {"abssetcursor", &Velmora::setcursorCommand},
     {"", nullptr},
 };
 
+namespace {
+
+// The entries of one first letter: from its first entry to its last.
+struct IndexRange {
+    int32_t start = -1;
+    int32_t count = 0;
+};
+
 // The range of a letter runs from its first entry to its last, so an entry of
 // another letter placed inside it is harmless: names are compared whole.
-void Velmora::buildCommandIndex() {
+std::array<IndexRange, 26> buildCommandIndex() {
+    std::array<IndexRange, 26> index{};
     for (int32_t i = 0; command_table[i].handler; ++i) {
         char first = command_table[i].name[0];
         if (first < 'a' || first > 'z') continue;
-        IndexRange& range = command_index[first - 'a'];
+        IndexRange& range = index[static_cast<size_t>(first - 'a')];
         if (range.start < 0) range.start = i;
         range.count = i - range.start + 1;
     }
+    return index;
+}
+
+} // namespace
+
+const CommandEntry* findCommandEntry(const char* name) {
+    static const std::array<IndexRange, 26> index = buildCommandIndex();
+    if (name[0] < 'a' || name[0] > 'z') return nullptr;
+    const IndexRange& range = index[static_cast<size_t>(name[0] - 'a')];
+    for (int32_t i = range.start; i >= 0 && i < range.start + range.count; ++i)
+        if (std::strcmp(command_table[i].name, name) == 0) return &command_table[i];
+    return nullptr;
 }
 
 } // namespace velmora

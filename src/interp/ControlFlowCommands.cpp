@@ -347,19 +347,16 @@ int32_t CommandInterpreter::luacallCommand() {
 // ---- Hook labels ----
 
 int32_t CommandInterpreter::textgosubCommand() {
-    requireDefineSection("textgosub: not in the define section");
     textgosub_label = labelName(script.readStr());
     return RESULT_PROCEED;
 }
 
 int32_t CommandInterpreter::pretextgosubCommand() {
-    requireDefineSection("pretextgosub: not in the define section");
     pretextgosub_label = labelName(script.readStr());
     return RESULT_PROCEED;
 }
 
 int32_t CommandInterpreter::loadgosubCommand() {
-    requireDefineSection("loadgosub: not in the define section");
     loadgosub_label = labelName(script.readStr());
     return RESULT_PROCEED;
 }

@@ -115,31 +115,26 @@ int32_t CommandInterpreter::readEffectArgument(EffectSpec& effect) {
 // ---- Flags and numbers ----
 
 int32_t CommandInterpreter::zenkakkoCommand() {
-    requireDefineSection("zenkakko: not in the define section");
     zenkakko = true;
     return RESULT_PROCEED;
 }
 
 int32_t CommandInterpreter::windowchipCommand() {
-    requireDefineSection("windowchip: not in the define section");
     window_chip_sprite = script.readInteger();
     return RESULT_PROCEED;
 }
 
 int32_t CommandInterpreter::windowbackCommand() {
-    requireDefineSection("windowback: not in the define section");
     window_back = true;
     return RESULT_PROCEED;
 }
 
 int32_t CommandInterpreter::usewheelCommand() {
-    requireDefineSection("usewheel: not in the define section");
     use_wheel = true;
     return RESULT_PROCEED;
 }
 
 int32_t CommandInterpreter::useescspcCommand() {
-    requireDefineSection("useescspc: not in the define section");
     if (!force_button_shortcut) use_esc_spc = true;
     return RESULT_PROCEED;
 }
@@ -150,7 +145,6 @@ int32_t CommandInterpreter::underlineCommand() {
 }
 
 int32_t CommandInterpreter::transmodeCommand() {
-    requireDefineSection("transmode: not in the define section");
     static const struct {
         const char* word;
         int32_t mode;
@@ -178,31 +172,26 @@ int32_t CommandInterpreter::savenumberCommand() {
 }
 
 int32_t CommandInterpreter::roffCommand() {
-    requireDefineSection("roff: not in the define section");
     rmenu_enabled = false;
     return RESULT_PROCEED;
 }
 
 int32_t CommandInterpreter::pagetagCommand() {
-    requireDefineSection("pagetag: not in the define section");
     pagetag_mode = true;
     return RESULT_PROCEED;
 }
 
 int32_t CommandInterpreter::modeSayaCommand() {
-    requireDefineSection("mode_saya: not in the define section");
     mode_saya = true;
     return RESULT_PROCEED;
 }
 
 int32_t CommandInterpreter::modeExtCommand() {
-    requireDefineSection("mode_ext: not in the define section");
     automode_enabled = true;
     return RESULT_PROCEED;
 }
 
 int32_t CommandInterpreter::maxkaisoupageCommand() {
-    requireDefineSection("maxkaisoupage: not in the define section");
     int32_t n = script.readInteger();
     // The lookback ring always keeps the page being written.
     max_pages = n < 0 ? 1 : (n == INT32_MAX ? INT32_MAX : n + 1);
@@ -210,7 +199,6 @@ int32_t CommandInterpreter::maxkaisoupageCommand() {
 }
 
 int32_t CommandInterpreter::lookbackspCommand() {
-    requireDefineSection("lookbacksp: not in the define section");
     int32_t up = script.readInteger();
     int32_t down = script.readInteger();
     lookback_sprites = {up, down};
@@ -227,7 +215,6 @@ int32_t CommandInterpreter::lookbackcolorCommand() {
 }
 
 int32_t CommandInterpreter::linepageCommand() {
-    requireDefineSection("linepage: not in the define section");
     if (script.tokenIs("linepage2")) {
         linepage_mode = 2;
         clickstr_line = script.readInteger();
@@ -244,14 +231,12 @@ int32_t CommandInterpreter::clickstrCommand() {
 }
 
 int32_t CommandInterpreter::labellogCommand() {
-    requireDefineSection("labellog: not in the define section");
     labellog_on = true;
     script.loadLog(script.label_log);
     return RESULT_PROCEED;
 }
 
 int32_t CommandInterpreter::filelogCommand() {
-    requireDefineSection("filelog: not in the define section");
     filelog_on = true;
     script.loadLog(script.file_log);
     return RESULT_PROCEED;
@@ -275,25 +260,21 @@ int32_t CommandInterpreter::humanzCommand() {
 }
 
 int32_t CommandInterpreter::globalonCommand() {
-    requireDefineSection("globalon: not in the define section");
     globalon = true;
     return RESULT_PROCEED;
 }
 
 int32_t CommandInterpreter::englishCommand() {
-    requireDefineSection("english: not in the define section.");
     script.english_lines = true;
     return RESULT_PROCEED;
 }
 
 int32_t CommandInterpreter::effectcutCommand() {
-    requireDefineSection("effectcut: not in the define section.");
     effectcut = true;
     return RESULT_PROCEED;
 }
 
 int32_t CommandInterpreter::effectblankCommand() {
-    requireDefineSection("effectblank: not in the define section");
     effect_blank = script.readInteger();
     return RESULT_PROCEED;
 }
@@ -315,7 +296,6 @@ int32_t CommandInterpreter::defmp3volCommand() {
 }
 
 int32_t CommandInterpreter::defaultspeedCommand() {
-    requireDefineSection("defaultspeed: not in the define section");
     for (int32_t& speed : default_speeds) speed = script.readInteger();
     return RESULT_PROCEED;
 }
@@ -368,19 +348,16 @@ int32_t CommandInterpreter::menusetwindowCommand() {
 }
 
 int32_t CommandInterpreter::selectvoiceCommand() {
-    requireDefineSection("selectvoice: not in the define section");
     for (std::string& name : select_voices) name = script.readStr();
     return RESULT_PROCEED;
 }
 
 int32_t CommandInterpreter::menuselectvoiceCommand() {
-    requireDefineSection("menuselectvoice: not in the define section");
     for (std::string& name : menu_select_voices) name = script.readStr();
     return RESULT_PROCEED;
 }
 
 int32_t CommandInterpreter::clickvoiceCommand() {
-    requireDefineSection("clickvoice: not in the define section");
     for (std::string& name : click_voices) name = script.readStr();
     return RESULT_PROCEED;
 }
@@ -393,20 +370,17 @@ int32_t CommandInterpreter::savenameCommand() {
 }
 
 int32_t CommandInterpreter::savedirCommand() {
-    requireDefineSection("savedir: not in the define section");
     save_dir_name = script.readStr();
     setSaveDirectory(save_dir_name);
     return RESULT_PROCEED;
 }
 
 int32_t CommandInterpreter::defaultfontCommand() {
-    requireDefineSection("defaultfont: not in the define section");
     default_font_name = script.readStr();
     return RESULT_PROCEED;
 }
 
 int32_t CommandInterpreter::setkinsokuCommand() {
-    requireDefineSection("setkinsoku: not in the define section");
     std::string start_chars = script.readStr();
     std::string end_chars = script.readStr();
     kinsoku.apply(start_chars.c_str(), end_chars.c_str(), false);
@@ -414,7 +388,6 @@ int32_t CommandInterpreter::setkinsokuCommand() {
 }
 
 int32_t CommandInterpreter::addkinsokuCommand() {
-    requireDefineSection("addkinsoku: not in the define section");
     std::string start_chars = script.readStr();
     std::string end_chars = script.readStr();
     kinsoku.apply(start_chars.c_str(), end_chars.c_str(), true);
@@ -464,7 +437,6 @@ int32_t CommandInterpreter::effectCommand() {
         readEffectArgument(window_effect);
         return RESULT_PROCEED;
     }
-    requireDefineSection("effect: not in the define section");
     EffectSpec effect{script.readInteger(), 10, 0, {}};
     if (effect.id < MIN_EFFECT_NUMBER || effect.id > MAX_EFFECT_NUMBER)
         parseError("effect: effect number out of range");
@@ -486,7 +458,6 @@ const std::array<uint8_t, 256>* keyTableOf(const ScriptStream& script) {
 } // namespace
 
 int32_t CommandInterpreter::vladirCommand() {
-    requireDefineSection("vladir: not in the define section");
     vla_dir = std::string(script.readStr()) + '/';
     std::replace(vla_dir.begin(), vla_dir.end(), '\\', '/');
     return RESULT_PROCEED;
@@ -518,7 +489,6 @@ int32_t CommandInterpreter::arcCommand() {
 }
 
 int32_t CommandInterpreter::spiCommand() {
-    requireDefineSection("soundpressplgin: not in the define section");
     std::string text = script.readStr();
     static const char PLUGIN[] = "vbzplgin.dll";
     bool match = text.size() >= sizeof PLUGIN - 1;

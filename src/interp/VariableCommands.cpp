@@ -7,7 +7,6 @@
 namespace velmora {
 
 int32_t CommandInterpreter::intlimitCommand() {
-    requireDefineSection("intlimit: not in the define section");
     const int32_t n = script.readInteger();
     const int32_t lower = script.readInteger();
     const int32_t upper = script.readInteger();
@@ -19,13 +18,11 @@ int32_t CommandInterpreter::intlimitCommand() {
 }
 
 int32_t CommandInterpreter::dimCommand() {
-    requireDefineSection("dim: not in the define section");
     script.declareArray();
     return RESULT_PROCEED;
 }
 
 int32_t CommandInterpreter::numaliasCommand() {
-    requireDefineSection("numalias: numalias: not in the define section");
     script.readLabelToken();
     script.copyTokenToSaved();
     const int32_t value = script.readInteger();
@@ -34,7 +31,6 @@ int32_t CommandInterpreter::numaliasCommand() {
 }
 
 int32_t CommandInterpreter::straliasCommand() {
-    requireDefineSection("stralias: not in the define section");
     script.readLabelToken();
     script.copyTokenToSaved();
     const std::string text = script.readStr();

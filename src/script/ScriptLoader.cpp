@@ -149,7 +149,9 @@ int32_t ScriptStream::loadScript(const std::string& path) {
     labels_ready = false;
     size_t stars = 0;
     bool complete = true;
+    parts.clear();
     for (size_t i = 0; i < files.size(); ++i) {
+        parts.push_back({names[i], static_cast<size_t>(cursor - script_buffer.data())});
         if (complete) complete = readScriptSub(files[i], names[i], sizes[i], cursor, mode, stars);
         std::fclose(files[i]);
     }
@@ -171,6 +173,7 @@ int32_t ScriptStream::loadFromMemory(const char* bytes, size_t length) {
     }
     token_start = read_position = script_buffer.data();
     labels_ready = false;
+    parts.assign(1, ScriptPart{});
     char* data = script_buffer.data();
     if (length > 0) std::memcpy(data, bytes, length);
     size_t n = normaliseLineEnds(data, length, static_cast<char*>(std::memchr(data, '\r', length)));

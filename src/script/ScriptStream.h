@@ -33,6 +33,13 @@ constexpr int32_t END_ONE_BYTE = 2; // the last token was one-byte text
 // The script files that may make up a game, by how their bytes are decoded.
 enum class ScriptMode : int32_t { Plain = 0, Xor = 1, KeyedSecret = 2, KeyTable = 3 };
 
+// One file of a loaded script: its name and where its bytes begin in the
+// script buffer (each file starts on a line of its own).
+struct ScriptPart {
+    std::string file_name; // as found under the archive path; empty for a script from memory
+    size_t offset = 0;
+};
+
 // A list of names kept upper-cased with '/' read as '\' (the label and file logs).
 struct NameLog {
     std::vector<std::string> names;                 // in the order they were added
@@ -53,6 +60,8 @@ class ScriptStream {
     // tools); 0, or -1 when the header asks for more variables than can be had.
     int32_t loadFromMemory(const char* bytes, size_t length);
 
+    // The files the script was read from, in buffer order.
+    const std::vector<ScriptPart>& scriptParts() const { return parts; }
     const char* bufferStart() const { return script_buffer.data(); }
     const char* bufferEnd() const { return script_buffer.data() + script_length; }
     size_t scriptLength() const { return script_length; }
@@ -225,6 +234,7 @@ class ScriptStream {
     ScriptBuffer script_buffer; // the script, then a NUL
     size_t script_length = 0;
     size_t script_capacity = 0;     // bytes allocated while the files are read
+    std::vector<ScriptPart> parts;  // the files, in buffer order
     std::vector<LabelEntry> labels; // script order, then the sentinel
     LabelIndex label_index;         // first label of each name
     bool labels_ready = false;

@@ -186,6 +186,10 @@ TEST_F(SideFilesGameTest, DefineOnlyCommandsStopAfterGame) {
         {"vladir \"v\"", "vladir: not in the define section"},
         {"spi \"vbzplgin.dll|vbz\"", "soundpressplgin: not in the define section"},
         {"soundpressplgin \"vbzplgin.dll|vbz\"", "soundpressplgin: not in the define section"},
+        {"intlimit 1, 0, 2", "intlimit: not in the define section"},
+        {"dim ?1[2]", "dim: not in the define section"},
+        {"numalias a, 1", "numalias: numalias: not in the define section"},
+        {"stralias b, \"c\"", "stralias: not in the define section"},
     };
     for (const auto& c : cases) {
         RunResult result = play(std::string("*define\ngame\n*start\n") + c.line + "\nend\n");

@@ -60,24 +60,5 @@ TEST_F(VariableCommandsTest, AliasesTakeNameThenValue) {
     EXPECT_EQ(text->text, "hi there");
 }
 
-TEST_F(VariableCommandsTest, OutsideTheDefineSection) {
-    const std::pair<int32_t (CommandInterpreter::*)(), const char*> cases[] = {
-        {&CommandInterpreter::intlimitCommand, "[intlimit: not in the define section]"},
-        {&CommandInterpreter::dimCommand, "[dim: not in the define section]"},
-        {&CommandInterpreter::numaliasCommand, "[numalias: numalias: not in the define section]"},
-        {&CommandInterpreter::straliasCommand, "[stralias: not in the define section]"},
-    };
-    for (const auto& [handler, message] : cases) {
-        const auto run = handler; // older clang cannot capture a structured binding
-        load("1, 2, 3\n");
-        interp.in_define_section = false;
-        auto result = test::runTrappingExit([&] { (interp.*run)(); });
-        EXPECT_EQ(result.status, -1) << message;
-        EXPECT_NE(result.stderr_text.find(message), std::string::npos) << result.stderr_text;
-    }
-    EXPECT_FALSE(script.variableSlot(1).limited);
-    EXPECT_TRUE(script.num_aliases.empty());
-}
-
 } // namespace
 } // namespace velmora
