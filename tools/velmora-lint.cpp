@@ -32,6 +32,7 @@ constexpr const char* USAGE =
     "\n"
     "options:\n"
     "  -h, --help     this text\n"
+    "  --utf8         read every script file as UTF-8 text\n"
     "  --version      the version\n";
 
 // What the exit hook needs to finish the report when the engine's script
@@ -53,11 +54,13 @@ Session session;
     std::_Exit(EXIT_PROBLEMS);
 }
 
-int lintGame(std::string path) {
+int lintGame(std::string path, bool utf8) {
     if (!path.empty() && path.back() != '/') path += '/';
     CommandInterpreter interpreter;
     ScriptStream& script = interpreter.script;
     script.archive_path = path;
+    script.utf8_scripts = utf8;
+    script.print_conversion_problems = false;
     setExitHook(onEngineExit);
     if (script.loadScript(path) != 0) return EXIT_UNREADABLE;
     GameFiles files(script);
@@ -67,7 +70,10 @@ int lintGame(std::string path) {
     session = {&report, &linter};
     linter.run();
     session = {};
-    const size_t found = report.count();
+    // Characters the UTF-8 conversion could not show come first, by file.
+    for (const std::string& problem : script.conversion_problems)
+        std::printf("%s\n", problem.c_str());
+    const size_t found = report.count() + script.conversion_problems.size();
     report.print(stdout);
     return found ? EXIT_PROBLEMS : EXIT_CLEAN;
 }
@@ -76,6 +82,7 @@ int lintGame(std::string path) {
 
 int main(int argc, char** argv) {
     std::string game;
+    bool utf8 = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "-h" || arg == "--help") {
@@ -85,6 +92,10 @@ int main(int argc, char** argv) {
         if (arg == "--version") {
             std::printf("velmora-lint (%s) %d.%02d\n", PROGRAM_NAME, VERSION_MAJOR, VERSION_MINOR);
             return EXIT_CLEAN;
+        }
+        if (arg == "--utf8") {
+            utf8 = true;
+            continue;
         }
         if ((arg.size() > 1 && arg[0] == '-') || !game.empty()) {
             std::fprintf(stderr, "velmora-lint: unexpected argument %s\n", arg.c_str());
@@ -97,5 +108,5 @@ int main(int argc, char** argv) {
         std::fputs(USAGE, stderr);
         return EXIT_UNREADABLE;
     }
-    return lintGame(game);
+    return lintGame(game, utf8);
 }

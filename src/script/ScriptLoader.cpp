@@ -150,6 +150,7 @@ int32_t ScriptStream::loadScript(const std::string& path) {
     size_t stars = 0;
     bool complete = true;
     parts.clear();
+    conversion_problems.clear();
     for (size_t i = 0; i < files.size(); ++i) {
         parts.push_back({names[i], static_cast<size_t>(cursor - script_buffer.data())});
         if (complete) complete = readScriptSub(files[i], names[i], sizes[i], cursor, mode, stars);
@@ -234,11 +235,15 @@ bool ScriptStream::convertFromUtf8(const std::string& name, size_t room, char*& 
         return false;
     }
     const Utf8Conversion result = convertUtf8ToSjis(cursor, n, converted.get());
+    const size_t first_problem = conversion_problems.size();
     for (const Utf8Problem& problem : result.problems)
-        std::fprintf(stderr, "%s\n", describeUtf8Problem(name, problem).c_str());
+        conversion_problems.push_back(describeUtf8Problem(name, problem));
     if (result.unnoted > 0)
-        std::fprintf(stderr, "%s: %zu more characters shown as \xEF\xBC\x9F\n", name.c_str(),
-                     result.unnoted);
+        conversion_problems.push_back(name + ": " + std::to_string(result.unnoted) +
+                                      " more characters shown as \xEF\xBC\x9F");
+    if (print_conversion_problems)
+        for (size_t i = first_problem; i < conversion_problems.size(); ++i)
+            std::fprintf(stderr, "%s\n", conversion_problems[i].c_str());
     // Invalid bytes double in size; only then can the text outgrow its room.
     if (result.length > room && !growBuffer(cursor, result.length - room)) return false;
     std::memcpy(cursor, converted.get(), result.length);

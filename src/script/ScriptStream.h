@@ -168,6 +168,10 @@ class ScriptStream {
     // Every script file is UTF-8 (--utf8), not only those that begin with the
     // byte-order mark; either way it is converted to Shift_JIS as it is read.
     bool utf8_scripts = false;
+    // What the last load's conversion could not show, as "FILE:LINE: message"
+    // lines; they are also printed on standard error unless this is cleared.
+    std::vector<std::string> conversion_problems;
+    bool print_conversion_problems = true;
 
     const char* token_start = nullptr;
     const char* read_position = nullptr;

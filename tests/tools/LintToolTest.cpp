@@ -25,15 +25,19 @@ std::string readAll(const fs::path& path) {
     return ss.str();
 }
 
-// Runs velmora-lint on `game` and collects its status and output.
-RunResult lint(const fs::path& game) {
+// Runs velmora-lint on `game`, with `option` when given, and collects its
+// status and output.
+RunResult lint(const fs::path& game, const char* option = nullptr) {
     ScratchDir io;
     pid_t pid = fork();
     if (pid == 0) {
         dup2(open((io.path() / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
         dup2(open((io.path() / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
         alarm(60);
-        execl(VELMORA_LINT_BINARY, VELMORA_LINT_BINARY, game.c_str(), nullptr);
+        if (option)
+            execl(VELMORA_LINT_BINARY, VELMORA_LINT_BINARY, option, game.c_str(), nullptr);
+        else
+            execl(VELMORA_LINT_BINARY, VELMORA_LINT_BINARY, game.c_str(), nullptr);
         _exit(127);
     }
     int status = 0;
@@ -95,6 +99,22 @@ TEST(LintTool, ReadsTheScrambledScriptAndRefusesAGameWithoutOne) {
     EXPECT_EQ(none.status, 2);
     EXPECT_EQ(none.out, "");
     EXPECT_EQ(none.err, "can't open any of 0.txt, 00.txt, vlscene.dat and vlscene.___\n");
+}
+
+// A character with no Shift_JIS code is a problem at its line, whether the
+// file says it is UTF-8 by its mark or --utf8 says so for every file.
+TEST(LintTool, ReportsUtf8CharactersWithoutACode) {
+    ScratchDir marked;
+    marked.write("0.txt",
+                 "\xEF\xBB\xBF*define\ngame\n*start\n\xE6\x98\x9F\xF0\x9F\x98\x80\\\nend\n");
+    const RunResult result = lint(marked.path());
+    EXPECT_EQ(result.out, "0.txt:4: U+1F600 has no Shift_JIS code; shown as \xEF\xBC\x9F\n");
+    EXPECT_EQ(result.status, 1) << result.err;
+
+    ScratchDir plain;
+    plain.write("0.txt", "*define\ngame\n*start\n\xF0\x9F\x98\x80\\\nend\n");
+    EXPECT_EQ(lint(plain.path(), "--utf8").out,
+              "0.txt:4: U+1F600 has no Shift_JIS code; shown as \xEF\xBC\x9F\n");
 }
 
 // The demo's script, pictures, sounds and movie, as the game ships them.
