@@ -13,6 +13,7 @@
 #include "engine/Version.h"
 #include "graphics/PictureSurface.h"
 #include "text/FontCache.h"
+#include "text/FontLookup.h"
 #include "text/ShiftJis.h"
 
 namespace velmora {
@@ -156,7 +157,7 @@ int32_t Velmora::initialise() {
                      screen_height, SDL_GetError());
         exitProcess(-1);
     }
-    font_path = font_file.empty() ? archive_path + "default.ttf" : font_file;
+    font_path = chooseFontPath(font_file, archive_path, systemFontPath());
     if (cdaudio_on) openCdrom();
     sound.setCdrom(cdaudio_on, cdrom);
     timer_base = SDL_GetTicks();
