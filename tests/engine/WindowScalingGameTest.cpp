@@ -93,7 +93,7 @@ TEST(WindowScalingGameTest, ClicksInTheScaledWindowReachTheScriptInScreenPixels)
             test::TEST_FONT_PATH + " -r . " + c.options +
             " > out.txt 2>&1 & xdotool search --sync --onlyvisible --name Velmora "
             "sleep 0.5 mousemove " +
-            c.pointer + " sleep 0.2 click 1; wait'";
+            c.pointer + " sleep 0.2 click 1; wait $!'";
         ASSERT_EQ(std::system(command.c_str()), 0) << command << "\n" << game.read("out.txt");
         EXPECT_EQ(globalValues(game, 2), (std::vector<int32_t>{c.x, c.y})) << c.options;
     }
