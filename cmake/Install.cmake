@@ -7,7 +7,7 @@ include(GNUInstallDirs)
 install(PROGRAMS tools/velmora-play DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 install(FILES man/velmora.6 man/velmora-play.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
-install(FILES man/velmora-archive.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES man/velmora-archive.1 man/velmora-lint.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 install(FILES data/velmora.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 

@@ -32,6 +32,8 @@ constexpr const char* USAGE_LINES[] = {
     "  -h, --help\t\tshow this help and exit\n",
     "  -v, --version\t\tshow the version information and exit\n",
     "      --utf8\t\tread every script file as UTF-8 text\n",
+    "      --scale factor\topen the window 1 to 8 times larger (kept for the next runs)\n",
+    "      --scale-filter smooth|sharp\tscale the window smoothly or pixel-exactly (kept)\n",
 };
 // clang-format on
 
@@ -98,6 +100,18 @@ void Velmora::parseCommandLine(int argc, char** argv) {
             key_exe_file = value();
         } else if (option == "-utf8") {
             script.utf8_scripts = true;
+        } else if (option == "-scale") {
+            const char* text = value();
+            if (auto factor = parseScaleFactor(text))
+                window_scaling.factor = factor;
+            else
+                std::printf(" bad value %s for %s (1 to %d)\n", text, arg, MAX_WINDOW_SCALE);
+        } else if (option == "-scale-filter") {
+            const char* text = value();
+            if (auto filter = parseScaleFilter(text))
+                window_scaling.filter = filter;
+            else
+                std::printf(" bad value %s for %s (smooth or sharp)\n", text, arg);
         } else {
             std::printf(" unknown option %s\n", arg);
         }

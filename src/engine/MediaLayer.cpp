@@ -78,6 +78,7 @@ void Velmora::applyVideoMode() {
 }
 
 void Velmora::initMediaLayer() {
+    settleWindowScaling();
     if (SDL_Init(INIT_FLAGS) < 0) {
         std::fprintf(stderr, "Couldn't initialize SDL: %s\n", SDL_GetError());
         exitProcess(-1);
@@ -111,6 +112,7 @@ void Velmora::initMediaLayer() {
     surface_format = ENGINE_FORMAT_CODE;
     underline_value = script.screen_height;
     std::printf("Display: %d x %d (%d bpp)\n", screen_width, screen_height, screen_bpp);
+    reportWindowScaling();
 
     screen.damage.setBounds(screen_width, screen_height);
     window_title = window_icon_title = PROGRAM_NAME;

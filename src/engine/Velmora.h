@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/WindowScaling.h"
 #include "graphics/PictureLoader.h"
 #include "graphics/Screen.h"
 #include "input/ButtonList.h"
@@ -110,6 +111,8 @@ class Velmora : public CommandInterpreter {
     bool render_outline = false;
     bool edit_enabled = false;
     std::string key_exe_file;
+    // --scale and --scale-filter; what they leave unset comes from the settings file.
+    WindowScaling window_scaling;
 
     int32_t screen_width = DEFAULT_SCREEN_WIDTH;
     int32_t screen_height = DEFAULT_SCREEN_HEIGHT;
@@ -122,6 +125,11 @@ class Velmora : public CommandInterpreter {
     void startAudio();
     // Opens the window at the screen size, full screen when asked.
     void applyVideoMode();
+    // Settles the window scaling before SDL starts: the command line's choice
+    // is saved in the settings file, and what it leaves unset is read from there.
+    void settleWindowScaling();
+    // Prints the window's size when it is scaled, as the media layer reports it.
+    void reportWindowScaling();
     void openCdrom();
     // Closes the audio device, then the rest of the media layer; safe to repeat.
     static void shutdownMediaLayer();

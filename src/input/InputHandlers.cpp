@@ -2,6 +2,7 @@
 // into a change of mode (skip, automode, text speed, full screen).
 #include <SDL.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 
@@ -14,6 +15,13 @@ namespace {
 
 bool isReturnKey(SDLKey key) {
     return key == SDLK_RETURN || key == SDLK_KP_ENTER;
+}
+
+// A click in the black bars of a letterboxed full-screen window comes from the
+// media layer as a negative position wrapped into 16 bits, or as the size
+// itself past the far edge: either counts as the nearest edge of the screen.
+int32_t onScreen(Uint16 position, int32_t size) {
+    return std::clamp<int32_t>(static_cast<int16_t>(position), 0, std::max(size - 1, 0));
 }
 
 } // namespace
@@ -65,8 +73,8 @@ bool Velmora::onMouseButton(const SDL_MouseButtonEvent& event) {
         (event.button == SDL_BUTTON_LEFT && (input.trap_mode & TRAP_LEFT))) {
         if (fireTrap()) return true;
     }
-    input.mouse_x = event.x * scale_den / scale_num;
-    input.mouse_y = event.y * scale_den / scale_num;
+    input.mouse_x = onScreen(event.x, screen_width) * scale_den / scale_num;
+    input.mouse_y = onScreen(event.y, screen_height) * scale_den / scale_num;
     input.is_down = false;
     if (input.getskipoff && (skip_mode & SKIP_TEXT) && input.buttonWait()) {
         skip_mode &= ~SKIP_TEXT;
@@ -100,8 +108,8 @@ bool Velmora::onMouseButton(const SDL_MouseButtonEvent& event) {
 }
 
 bool Velmora::onMouseMotion(const SDL_MouseMotionEvent& event) {
-    input.mouse_x = event.x * scale_den / scale_num;
-    input.mouse_y = event.y * scale_den / scale_num;
+    input.mouse_x = onScreen(event.x, screen_width) * scale_den / scale_num;
+    input.mouse_y = onScreen(event.y, screen_height) * scale_den / scale_num;
     if (!input.buttonWait()) return false;
     hover(input.mouse_x, input.mouse_y);
     const int32_t button = buttonUnderMouse();

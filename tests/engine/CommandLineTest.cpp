@@ -36,7 +36,10 @@ const std::string USAGE_TEXT =
     "      --key-exe file\tset a file (*.EXE) that includes a key table\n"
     "  -h, --help\t\tshow this help and exit\n"
     "  -v, --version\t\tshow the version information and exit\n"
-    "      --utf8\t\tread every script file as UTF-8 text\n";
+    "      --utf8\t\tread every script file as UTF-8 text\n"
+
+    "      --scale factor\topen the window 1 to 8 times larger (kept for the next runs)\n"
+    "      --scale-filter smooth|sharp\tscale the window smoothly or pixel-exactly (kept)\n";
 
 // Parses `args` (the program name is added) into `engine` and returns what
 // was printed on standard output.
@@ -158,6 +161,21 @@ TEST(CommandLineTest, UnknownOptionIsReportedAndTheNextArgumentStillCounts) {
     EXPECT_EQ(engine.font_file, "");
 }
 
+TEST(CommandLineTest, ScaleOptionsTakeOnlyValidValues) {
+    Velmora engine;
+    std::string out = parse(engine, {"--scale", "3", "--scale-filter", "sharp", "--scale", "0",
+                                     "--scale-filter", "blur", "--scale", "2x"});
+    EXPECT_EQ(out, VERSION_LINE + " bad value 0 for --scale (1 to 8)\n"
+                                  " bad value blur for --scale-filter (smooth or sharp)\n"
+                                  " bad value 2x for --scale (1 to 8)\n");
+    EXPECT_EQ(engine.window_scaling.factor, 3);
+    EXPECT_EQ(engine.window_scaling.filter, ScaleFilter::Sharp);
+    Velmora unscaled;
+    parse(unscaled, {"--scale-filter", "smooth"});
+    EXPECT_FALSE(unscaled.window_scaling.factor.has_value());
+    EXPECT_EQ(unscaled.window_scaling.filter, ScaleFilter::Smooth);
+}
+
 TEST(CommandLineBinaryTest, HelpAndBareArgumentsPrintUsage) {
     ScratchDir dir;
     for (const char* arg : {"-h", "--help", "foo"}) {
@@ -189,8 +207,8 @@ TEST(CommandLineBinaryTest, VersionPrintsThreeLinesAfterTheVersionLine) {
 
 TEST(CommandLineBinaryTest, MissingValueAtTheEndPrintsUsage) {
     ScratchDir dir;
-    for (const char* option :
-         {"-r", "--root", "-f", "--font", "--cdnumber", "--registry", "--dll", "--key-exe"}) {
+    for (const char* option : {"-r", "--root", "-f", "--font", "--cdnumber", "--registry", "--dll",
+                               "--key-exe", "--scale", "--scale-filter"}) {
         auto result = runEngine({"--edit", option}, dir.path());
         EXPECT_EQ(result.status, 0) << option;
         EXPECT_EQ(result.out, VERSION_LINE + USAGE_TEXT) << option;

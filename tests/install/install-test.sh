@@ -23,8 +23,9 @@ cmake --install "$build" --prefix "$root/usr" >"$root/install.log" 2>&1 || {
 p=$root/usr
 demo=$p/share/velmora/demo
 
-for f in bin/velmora bin/velmora-archive bin/velmora-play \
+for f in bin/velmora bin/velmora-archive bin/velmora-lint bin/velmora-play \
   share/man/man6/velmora.6 share/man/man6/velmora-play.6 share/man/man1/velmora-archive.1 \
+  share/man/man1/velmora-lint.1 \
   share/applications/velmora.desktop \
   share/velmora/demo/0.txt share/velmora/demo/autoplay.txt share/velmora/demo/harbour.png \
   share/velmora/demo/voice/mira1.wav share/velmora/demo/dusk.mpg; do
@@ -44,18 +45,23 @@ check_page() { # PAGE PROGRAM
   local page=$1 warnings option
   warnings=$(groff -man -ww -z "$page" 2>&1; MANWIDTH=80 man -l -Tutf8 "$page" 2>&1 >/dev/null)
   [ -z "$warnings" ] || fail "$page: $warnings"
-  for option in $("$2" --help 2>&1 | grep -oE -- '(^|[ [])--?[a-z][a-z-]*' | tr -d ' ['); do
-    sed 's/\\-/-/g' "$page" | grep -qE -- "(^|[^a-z-])$option([^a-z-]|\$)" ||
+  for option in $("$2" --help 2>&1 | grep -oE -- '(^|[ [])--?[a-z][a-z0-9-]*' | tr -d ' ['); do
+    sed 's/\\-/-/g' "$page" | grep -qE -- "(^|[^a-z0-9-])$option([^a-z0-9-]|\$)" ||
       fail "$page does not describe $option"
   done
 }
 check_page "$p/share/man/man6/velmora.6" "$p/bin/velmora"
 check_page "$p/share/man/man1/velmora-archive.1" "$p/bin/velmora-archive"
+check_page "$p/share/man/man1/velmora-lint.1" "$p/bin/velmora-lint"
 check_page "$p/share/man/man6/velmora-play.6" true
 
 report=$(desktop-file-validate "$p/share/applications/velmora.desktop" 2>&1) ||
   fail "desktop-file-validate: $report"
 [ -z "$report" ] || fail "desktop-file-validate: $report"
+
+# The installed demo is clean for the installed checker.
+lint_out=$("$p/bin/velmora-lint" "$demo" 2>&1) || fail "velmora-lint on the demo: $lint_out"
+[ -z "$lint_out" ] || fail "velmora-lint on the demo: $lint_out"
 
 # The installed demo, played where it lies with no -f: the system font is found,
 # and the last scene's screenshot, the save of the last line and the scripted
