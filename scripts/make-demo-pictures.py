@@ -6,8 +6,11 @@ zlib, so the demo carries no third-party art. Pictures that are already newer
 than this script are left alone; pass --force to redraw them anyway.
 
   harbour.png  640 x 480 background: dusk sky, sun, breakwater, sea and quay
+  night.png    640 x 480 background: the same harbour under a night sky, the
+               lighthouse's beam sweeping the water
   mira.png     standing picture with soft alpha edges (red coat)
   tomas.png    standing picture with soft alpha edges (harbour master, navy coat)
+  father.png   standing picture with soft alpha edges (fisherman, oilskin and cap)
   lantern.png  3 animation cells side by side: a lantern whose flame flickers
   gull.png     a small gull, shown rotated
   tide.png     64 x 64 grey mask of slanted waves for the soft mask fade
@@ -21,7 +24,8 @@ import zlib
 
 from demo_outputs import make_outputs
 
-OUTPUTS = ("harbour.png", "mira.png", "tomas.png", "lantern.png", "gull.png", "tide.png")
+OUTPUTS = ("harbour.png", "night.png", "mira.png", "tomas.png", "father.png", "lantern.png",
+           "gull.png", "tide.png")
 
 
 # ---- PNG writing -----------------------------------------------------------
@@ -159,6 +163,36 @@ def harbour():
         c.paint(rect(470 - half, y, 470 + half, y + 2), (236, 168, 104), opacity=0.7)
         x = (k * 173) % 560 + 20
         c.paint(rect(x, y + 3, x + 30 + k % 4 * 6, y + 4), (96, 116, 156), opacity=0.6)
+    breakwater_and_quay(c)
+    return c
+
+
+def night():
+    c = Canvas(640, 480)
+    top, low = (6, 8, 24), (30, 40, 78)
+    c.fill_rows(0, HORIZON, lambda y: mix(top, low, (y / HORIZON) ** 1.3))
+    # Stars at fixed pseudo-random places, and a thin moon.
+    seed = 12345
+    for k in range(70):
+        seed = (seed * 1103515245 + 12345) % 2**31
+        x, y = seed % 640, (seed >> 10) % (HORIZON - 40)
+        c.paint(ellipse(x, y, 1.2, 1.2), (230, 232, 255), feather=1, opacity=0.5 + k % 3 * 0.2)
+    c.paint(ellipse(520, 70, 22, 22), (244, 240, 214), feather=2)
+    c.paint(ellipse(530, 64, 20, 20), top, feather=2)
+    deep, near = (18, 26, 52), (8, 14, 32)
+    c.fill_rows(HORIZON, QUAY_TOP, lambda y: mix(deep, near, (y - HORIZON) / (QUAY_TOP - HORIZON)))
+    # The lighthouse's beam fans out from the breakwater over the sky and sea.
+    c.paint(polygon([(60, HORIZON - 50), (640, HORIZON - 120), (640, HORIZON - 40)]),
+            (250, 240, 190), feather=8, opacity=0.22)
+    for k in range(18):
+        y = HORIZON + 6 + k * 7
+        x = (k * 173) % 560 + 20
+        c.paint(rect(x, y + 3, x + 24 + k % 4 * 6, y + 4), (60, 76, 120), opacity=0.6)
+    breakwater_and_quay(c)
+    return c
+
+
+def breakwater_and_quay(c):
     # The breakwater and its light on the horizon.
     c.paint(rect(0, HORIZON - 6, 330, HORIZON + 4), (44, 40, 52))
     c.paint(rect(54, HORIZON - 44, 66, HORIZON - 6), (228, 222, 210))
@@ -176,7 +210,6 @@ def harbour():
     for x in (120, 360, 600):
         c.paint(rect(x - 8, QUAY_TOP - 14, x + 8, QUAY_TOP + 2), (40, 38, 40))
         c.paint(ellipse(x, QUAY_TOP - 14, 10, 4), (58, 54, 56))
-    return c
 
 
 def figure(width, height, coat, hair, cap=None):
@@ -262,6 +295,8 @@ def main(argv):
         "harbour.png": (harbour, False),
         "mira.png": (lambda: figure(150, 360, (150, 40, 60), (70, 40, 36)), True),
         "tomas.png": (lambda: figure(170, 380, (40, 60, 110), (90, 86, 80), cap=(30, 36, 60)), True),
+        "father.png": (lambda: figure(180, 390, (196, 150, 40), (60, 56, 52), cap=(150, 112, 30)), True),
+        "night.png": (night, False),
         "lantern.png": (lantern, True),
         "gull.png": (gull, True),
         "tide.png": (tide, False),
