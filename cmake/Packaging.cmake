@@ -9,8 +9,9 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "interpreter for script-driven visual nove
 set(CPACK_PACKAGE_DESCRIPTION
   "Velmora plays visual novels and adventure games written as scenario scripts, with \
 their pictures, sprites, transition effects, text, music, voices and movies. It \
-comes with a short demo game and velmora-archive, which lists, extracts and \
-creates the games' data archives.")
+comes with a short demo game, velmora-archive, which lists, extracts and \
+creates the games' data archives, and velmora-lint, which checks a game's script \
+without running it.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
