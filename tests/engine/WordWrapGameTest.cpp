@@ -1,12 +1,14 @@
 // Word wrap (--word-wrap) played through the real program: where the pen
 // stands after one-byte text, long words, the spaces of translated Shift_JIS
-// lines as drawn, the page text and save files left as they are without the
-// option, and the choice kept in settings.txt until it is turned off.
+// lines as drawn, lookback drawing a page as it was shown, the page text and
+// save files left as they are without the option, and the choice kept in
+// settings.txt until it is turned off.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "BitmapReader.h"
 #include "TestSupport.h"
 
 namespace velmora {
@@ -20,12 +22,31 @@ const std::string TRANSLATED = FULL_WIDTH_SPACE + "Please make a wish now.@\n";
 
 // Five full-width cells a row: ten half-width characters.
 const std::string GAME =
-    ";$V10G0\n*define\nglobalon\ngame\n*start\n"
+    ";$V10G0\n*define\nglobalon\nlookbackcolor #ffffff\ngame\n*start\n"
     "setwindow 10,20,5,4,20,20,2,4,0,0,0,\"#808080\",0,0,319,239\ntextspeed 0\n"
     "`abc defghij/\ngetcursorpos %1,%2\ngettext $1\ntextclear\n"
     "`abcdefghijklm/\ngetcursorpos %3,%4\ntextclear\n" +
-    TRANSLATED + "gettext $2\ntextclear\n`" + TRANSLATED + "getlog $3,1\nsavegame 1\nend\n";
-const std::string INPUT = "idle shot double.bmp\nidle click\nidle shot single.bmp\nidle click\n";
+    TRANSLATED + "gettext $2\ntextclear\n`" + TRANSLATED +
+    "getlog $3,1\nsavegame 1\ntextclear\n`x@\nend\n";
+// At the last wait, lookback shows the one-byte page again, then the page before.
+const std::string INPUT = "idle shot double.bmp\nidle click\nidle shot single.bmp\nidle click\n"
+                          "idle wheel up\nidle shot back.bmp\nidle wheel up\nidle shot back2.bmp\n"
+                          "idle wheel down\nidle wheel down\nidle click\n";
+
+// The same picture up to the rounding of shadows drawn twice over.
+bool samePicture(const std::string& a, const std::string& b) {
+    constexpr int32_t TOLERANCE = 8;
+    const auto first = test::readBitmap24(a);
+    const auto second = test::readBitmap24(b);
+    if (!first || !second || first->pixels.size() != second->pixels.size()) return false;
+    for (size_t i = 0; i < first->pixels.size(); ++i)
+        for (int shift = 0; shift < 24; shift += 8) {
+            const int32_t p = first->pixels[i] >> shift & 0xff,
+                          q = second->pixels[i] >> shift & 0xff;
+            if (p - q > TOLERANCE || q - p > TOLERANCE) return false;
+        }
+    return true;
+}
 
 // Pixel positions of the pen: row 2 starts at y 44, a half-width cell is 11 wide.
 constexpr int32_t ROW_2_Y = 44;
@@ -68,6 +89,8 @@ TEST(WordWrapGameTest, WrapsWordsKeepsSpacesLeavesThePageTextAndIsKeptUntilTurne
         const std::string shot = game.read("double.bmp");
         ASSERT_FALSE(shot.empty());
         EXPECT_EQ(shot == game.read("single.bmp"), run.wraps);
+        EXPECT_TRUE(samePicture(game.read("back.bmp"), game.read("single.bmp"))) << run.wraps;
+        EXPECT_TRUE(samePicture(game.read("back2.bmp"), shot)) << run.wraps;
 
         // The text read back and the save file are those of a run without word wrap.
         const std::vector<std::string> texts = test::globalTexts(game, 4);
