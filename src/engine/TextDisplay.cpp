@@ -289,7 +289,8 @@ bool Velmora::singleByteCharacter() {
         ++token_offset;
         return true;
     }
-    if (word_wrap.on()) wrapBeforeWord();
+    // The last byte of a Shift_JIS line is not drawn, so it moves no row.
+    if (word_wrap.on() && (text_one_byte || next != 0)) wrapBeforeWord();
     if (script.clickWaitKind(t + token_offset, false) > 0) {
         const CharacterBytes character{c, 0};
         return clickstrWait(&character, 1);
