@@ -34,6 +34,8 @@ constexpr const char* USAGE_LINES[] = {
     "      --utf8\t\tread every script file as UTF-8 text\n",
     "      --scale factor\topen the window 1 to 8 times larger (kept for the next runs)\n",
     "      --scale-filter smooth|sharp\tscale the window smoothly or pixel-exactly (kept)\n",
+    "      --word-wrap\t\twrap half-width text at spaces and draw all its spaces (kept)\n",
+    "      --no-word-wrap\tturn word wrap off again (kept)\n",
 };
 // clang-format on
 
@@ -112,6 +114,10 @@ void Velmora::parseCommandLine(int argc, char** argv) {
                 window_scaling.filter = filter;
             else
                 std::printf(" bad value %s for %s (smooth or sharp)\n", text, arg);
+        } else if (option == "-word-wrap") {
+            word_wrap.enabled = true;
+        } else if (option == "-no-word-wrap") {
+            word_wrap.enabled = false;
         } else {
             std::printf(" unknown option %s\n", arg);
         }

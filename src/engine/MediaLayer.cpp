@@ -78,7 +78,7 @@ void Velmora::applyVideoMode() {
 }
 
 void Velmora::initMediaLayer() {
-    settleWindowScaling();
+    settlePlayerSettings();
     if (SDL_Init(INIT_FLAGS) < 0) {
         std::fprintf(stderr, "Couldn't initialize SDL: %s\n", SDL_GetError());
         exitProcess(-1);

@@ -1,6 +1,6 @@
-// Window scaling at start: choosing the factor and filter from the command line
-// and the settings file, handing them to the media layer, and reporting the
-// window that results.
+// The player's settings at start: window scaling and word wrap chosen from the
+// command line and the settings file, the scaling handed to the media layer,
+// and the window that results reported.
 #include <cstdio>
 #include <string>
 
@@ -9,14 +9,17 @@
 
 namespace velmora {
 
-void Velmora::settleWindowScaling() {
+void Velmora::settlePlayerSettings() {
     // Kept next to envdata, where the game's other preferences are.
     const std::string path = script.archive_path + SETTINGS_FILE_NAME;
     SettingsFile settings = SettingsFile::load(path);
-    // Failing to save only costs the next run this choice.
-    if (window_scaling.storeIn(settings) && !settings.save(path))
+    const bool scaling_changed = window_scaling.storeIn(settings);
+    const bool wrap_changed = word_wrap.storeIn(settings);
+    // Failing to save only costs the next run these choices.
+    if ((scaling_changed || wrap_changed) && !settings.save(path))
         std::fprintf(stderr, "can't write the settings to %s\n", path.c_str());
     window_scaling.fillFrom(settings);
+    word_wrap.fillFrom(settings);
     window_scaling.request();
 }
 

@@ -176,6 +176,7 @@ int32_t Velmora::puttextCommand() {
     text_source = shown.c_str();
     text_one_byte = one_byte;
     token_offset = one_byte && !shown.empty() ? 1 : 0;
+    text.in_word = false;
     while (textStep()) {
     }
     text_source = saved_source;

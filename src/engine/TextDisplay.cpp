@@ -8,6 +8,7 @@
 #include "common/ShiftJis.h"
 #include "engine/Velmora.h"
 #include "text/TextRenderer.h"
+#include "text/WordWrap.h"
 
 namespace velmora {
 
@@ -87,6 +88,7 @@ int32_t Velmora::textLine() {
     }
     text_source = script.token_buffer.data();
     text_one_byte = script.end_flags & END_ONE_BYTE;
+    text.in_word = false;
 
     // A name tag in brackets begins the line.
     std::string tag;
@@ -135,6 +137,7 @@ int32_t Velmora::textLine() {
 
 bool Velmora::textStep() {
     const char* t = text_source;
+    if (word_wrap.on() && !text_one_byte && keepsSpace()) return keptSpace();
     skipTextBlanks();
     if (atTextEnd()) {
         endOfText();
@@ -150,6 +153,7 @@ bool Velmora::textStep() {
         text.page_text += '`';
         const char literal = t[token_offset + 1];
         if (literal != '\0') {
+            if (word_wrap.on()) wrapBeforeWord();
             drawTextCharacter({static_cast<uint8_t>(literal), 0}, story_font, !skippingText());
             ++text.chars_since_wait;
             if (!skippingText()) characterTime();
@@ -256,6 +260,7 @@ bool Velmora::doubleByteCharacter() {
         ++token_offset;
         return true;
     }
+    text.in_word = false;
     if (isKinsokuBreak(p, story_font, &kinsoku)) {
         story_font.breakLine();
         for (int32_t i = 0; i < text.indent_count; ++i) {
@@ -277,6 +282,15 @@ bool Velmora::singleByteCharacter() {
     const char* t = text_source;
     const uint8_t c = static_cast<uint8_t>(t[token_offset]);
     const uint8_t next = static_cast<uint8_t>(t[token_offset + 1]);
+    if (word_wrap.on() && c == ' ' && story_font.reachesLineEnd(0)) {
+        // A space that would begin the next row is kept in the page, not drawn.
+        text.page_text += ' ';
+        text.in_word = false;
+        ++token_offset;
+        return true;
+    }
+    // The last byte of a Shift_JIS line is not drawn, so it moves no row.
+    if (word_wrap.on() && (text_one_byte || next != 0)) wrapBeforeWord();
     if (script.clickWaitKind(t + token_offset, false) > 0) {
         const CharacterBytes character{c, 0};
         return clickstrWait(&character, 1);
@@ -296,10 +310,44 @@ bool Velmora::singleByteCharacter() {
         return true;
     }
     drawTextCharacter({c, pairs ? next : uint8_t{0}}, story_font, !skippingText());
+    text.in_word = (pairs ? next : c) != ' ';
     ++text.chars_since_wait;
     if (!skippingText()) characterTime();
     token_offset += pairs ? 2 : 1;
     return true;
+}
+
+bool Velmora::keepsSpace() const {
+    const char* t = text_source + token_offset;
+    if (*t != ' ' || !text.in_word) return false;
+    while (*t == ' ') ++t;
+    // Only a space between two half-width characters that are drawn is kept.
+    const char next = *t;
+    return next != '\0' && next != '\t' && next != '@' && next != '\\' && next != '/' &&
+           !isLeadByte(next);
+}
+
+bool Velmora::keptSpace() {
+    // A space that would begin the next row is not drawn.
+    if (!story_font.reachesLineEnd(0)) {
+        drawCharacter(textContext(), {' ', 0}, story_font, !skippingText(), false,
+                      screen.compose_surface, &screen.text_layer_image, nullptr);
+    }
+    text.page_text += KEPT_SPACE_MARK;
+    text.in_word = false;
+    ++token_offset;
+    return true;
+}
+
+void Velmora::wrapBeforeWord() {
+    if (text.in_word) return;
+    text.in_word = true;
+    const WordSource source = text_one_byte ? WordSource::OneByteLine : WordSource::DoubleByteLine;
+    const int32_t cells = wordCells(text_source + token_offset, source);
+    if (!breaksBeforeWord(story_font, cells, text.indent_count)) return;
+    // Only the row changes: the page keeps the text as it is without word wrap.
+    story_font.breakLine();
+    for (int32_t i = 0; i < text.indent_count; ++i) story_font.advance(2);
 }
 
 bool Velmora::clickstrWait(const CharacterBytes* character, int32_t length) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/WindowScaling.h"
+#include "engine/WordWrapSetting.h"
 #include "graphics/PictureLoader.h"
 #include "graphics/Screen.h"
 #include "input/ButtonList.h"
@@ -113,6 +114,8 @@ class Velmora : public CommandInterpreter {
     std::string key_exe_file;
     // --scale and --scale-filter; what they leave unset comes from the settings file.
     WindowScaling window_scaling;
+    // --word-wrap and --no-word-wrap, likewise kept in the settings file.
+    WordWrapSetting word_wrap;
 
     int32_t screen_width = DEFAULT_SCREEN_WIDTH;
     int32_t screen_height = DEFAULT_SCREEN_HEIGHT;
@@ -125,9 +128,10 @@ class Velmora : public CommandInterpreter {
     void startAudio();
     // Opens the window at the screen size, full screen when asked.
     void applyVideoMode();
-    // Settles the window scaling before SDL starts: the command line's choice
-    // is saved in the settings file, and what it leaves unset is read from there.
-    void settleWindowScaling();
+    // Settles the window scaling and word wrap before SDL starts: the command
+    // line's choices are saved in the settings file, and what it leaves unset is
+    // read from there.
+    void settlePlayerSettings();
     // Prints the window's size when it is scaled, as the media layer reports it.
     void reportWindowScaling();
     void openCdrom();
@@ -558,6 +562,13 @@ class Velmora : public CommandInterpreter {
     bool continueLine(); // a '/' that joins the next line to this one
     bool doubleByteCharacter();
     bool singleByteCharacter();
+    // Word wrap: whether the space at token_offset lies between half-width
+    // characters of a Shift_JIS line, and so is drawn; and drawing it.
+    bool keepsSpace() const;
+    bool keptSpace();
+    // Word wrap: at the start of a word, breaks the row when the word only
+    // fits in the next one.
+    void wrapBeforeWord();
     bool clickstrWait(const CharacterBytes* character, int32_t length);
     // The waits inside text; `character`, when given, is drawn at the wait and
     // `length` is how many bytes the wait takes. False stops the line.

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "engine/Velmora.h"
+#include "text/WordWrap.h"
 
 namespace velmora {
 
@@ -135,7 +136,7 @@ SaveState Velmora::captureSaveState() {
                       script.screen_width * 3 / QUARTERS};
     s.underline_value = underline_value;
     for (const LookbackPages::Page& page : lookback.history())
-        s.pages.push_back({page.text, page.tag});
+        s.pages.push_back({withoutKeptSpaces(page.text), page.tag});
 
     // The statement that runs next: its script-wide line, and the colons
     // before it on that line; text resumes at the start of its line.

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/Velmora.h"
+#include "text/WordWrap.h"
 
 namespace velmora {
 
@@ -23,7 +24,7 @@ int32_t Velmora::lookbackflushCommand() {
 
 int32_t Velmora::gettextCommand() {
     script.readVariableRef();
-    std::string joined = text.page_text;
+    std::string joined = withoutKeptSpaces(text.page_text);
     joined.erase(std::remove(joined.begin(), joined.end(), '\n'), joined.end());
     setText(script, script.last_ref, joined);
     return RESULT_PROCEED;
@@ -35,13 +36,14 @@ int32_t Velmora::getlogCommand() {
     const VarRef target = script.last_ref;
     const int32_t n = script.readInteger();
     if (n <= 0) {
-        setText(script, target, tag ? text.page_tag : text.page_text);
+        setText(script, target, tag ? text.page_tag : withoutKeptSpaces(text.page_text));
         return RESULT_PROCEED;
     }
     const LookbackPages::Page* page = lookback.before(n);
     // Beyond the history, getlog has nothing and gettaglog stops at the oldest page.
     if (!page && tag) page = lookback.oldest();
-    setText(script, target, page ? (tag ? page->tag : page->text) : std::string());
+    setText(script, target,
+            page ? (tag ? page->tag : withoutKeptSpaces(page->text)) : std::string());
     return RESULT_PROCEED;
 }
 

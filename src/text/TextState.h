@@ -15,6 +15,7 @@ struct TextState {
     bool tag_open = false;        // a '<' tag is open
     bool line_continues = false;  // the text ended in '/': no line break at its end
     int32_t indent_count = 0;     // full-width spaces that start a wrapped line
+    bool in_word = false;         // word wrap: the last character drawn was inside a word
     int32_t textgosub_kind = 0;   // 1 click wait, 2 page wait, 5 click wait at the end of the text
     bool in_text_wait = false;    // a click or page wait is running: the cursor shows
     int32_t erase_window = 1;     // picture commands take the window away first

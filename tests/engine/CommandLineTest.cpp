@@ -39,7 +39,9 @@ const std::string USAGE_TEXT =
     "      --utf8\t\tread every script file as UTF-8 text\n"
 
     "      --scale factor\topen the window 1 to 8 times larger (kept for the next runs)\n"
-    "      --scale-filter smooth|sharp\tscale the window smoothly or pixel-exactly (kept)\n";
+    "      --scale-filter smooth|sharp\tscale the window smoothly or pixel-exactly (kept)\n"
+    "      --word-wrap\t\twrap half-width text at spaces and draw all its spaces (kept)\n"
+    "      --no-word-wrap\tturn word wrap off again (kept)\n";
 
 // Parses `args` (the program name is added) into `engine` and returns what
 // was printed on standard output.
@@ -174,6 +176,10 @@ TEST(CommandLineTest, ScaleOptionsTakeOnlyValidValues) {
     parse(unscaled, {"--scale-filter", "smooth"});
     EXPECT_FALSE(unscaled.window_scaling.factor.has_value());
     EXPECT_EQ(unscaled.window_scaling.filter, ScaleFilter::Smooth);
+    // The last of --word-wrap and --no-word-wrap wins; neither leaves the choice open.
+    EXPECT_FALSE(unscaled.word_wrap.enabled.has_value());
+    parse(engine, {"--word-wrap", "--no-word-wrap"});
+    EXPECT_EQ(engine.word_wrap.enabled, false);
 }
 
 TEST(CommandLineBinaryTest, HelpAndBareArgumentsPrintUsage) {
