@@ -268,8 +268,8 @@ TEST_F(ExecutionLoopTest, DemoGameRunsToItsEnd) {
     // load menus, their questions and lookback wait for buttons. The game
     // ends through the menu's Quit.
     std::string clicks;
-    for (int line : {5,  7,  8,  9,  10, 12, 13, 14, 15, 18, 19, 20, 21, 22, 23, 24, 25, 27, 28,
-                     29, 30, 32, 36, 38, 40, 42, 43, 46, 48, 49, 50, 51, 52, 55, 56, 57}) {
+    for (int line : {5,  7,  8,  9,  10, 12, 13, 14, 15, 18, 19, 20, 21, 22, 23, 24, 25, 27,
+                     28, 29, 30, 32, 36, 38, 40, 42, 43, 46, 48, 49, 50, 51, 52, 55, 56, 57}) {
         const bool choice = line == 18 || line == 22;
         const bool text_wait = line <= 38 || line == 46 || line == 49 || line == 55;
         clicks += "[input] line " + std::to_string(line) +
