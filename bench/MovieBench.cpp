@@ -14,10 +14,7 @@
 #include <benchmark/benchmark.h>
 
 #include <SDL.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <time.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -27,15 +24,14 @@
 #include <memory>
 #include <sstream>
 #include <string>
-#include <thread>
 
+#include "EngineCpu.h"
 #include "sound/MoviePlayer.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* FONT = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf";
 constexpr int64_t PICTURE_MS = 40; // the demo's movie has 25 pictures a second
 constexpr double TARGET_RATE = 30;
 constexpr auto SETTLE_TIME = std::chrono::milliseconds(800);
@@ -95,46 +91,13 @@ BENCHMARK(BM_MovieDecodeScale)
     ->Iterations(500)
     ->Unit(benchmark::kMillisecond);
 
-// User plus system CPU time of a process in clock ticks.
-long cpuTicks(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    std::getline(in, line);
-    std::istringstream fields(line.substr(line.rfind(')') + 2));
-    std::string field;
-    long ticks = 0;
-    for (int i = 3; fields >> field; ++i) {
-        if (i == 14) ticks = std::stol(field); // user time
-        if (i == 15) return ticks + std::stol(field);
-    }
-    return ticks;
-}
-
 void BM_MoviePlayback(benchmark::State& state) {
     const fs::path dir = fs::temp_directory_path() / "velmora-movie-bench";
     fs::create_directories(dir);
     fs::copy_file(moviePath(), dir / "dusk.mpg", fs::copy_options::overwrite_existing);
     std::ofstream(dir / "0.txt") << "*define\ngame\n*start\nmovie \"dusk.mpg\",loop\nend\n";
     double percent = 0;
-    for (auto _ : state) {
-        const pid_t pid = fork();
-        if (pid == 0) {
-            setenv("SDL_VIDEODRIVER", "dummy", 1);
-            setenv("SDL_AUDIODRIVER", "dummy", 1);
-            if (!freopen("/dev/null", "w", stdout)) _exit(126);
-            execl(VELMORA_BINARY, VELMORA_BINARY, "-r", dir.c_str(), "-f", FONT, nullptr);
-            _exit(127);
-        }
-        std::this_thread::sleep_for(SETTLE_TIME);
-        const long before = cpuTicks(pid);
-        std::this_thread::sleep_for(MEASURE_TIME);
-        const long after = cpuTicks(pid);
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
-        const double seconds = std::chrono::duration<double>(MEASURE_TIME).count();
-        percent = 100.0 * static_cast<double>(after - before) /
-                  (seconds * static_cast<double>(sysconf(_SC_CLK_TCK)));
-    }
+    for (auto _ : state) percent = velmora::bench::engineCpuPercent(dir, SETTLE_TIME, MEASURE_TIME);
     state.counters["cpu_percent"] = percent;
     fs::remove_all(dir);
 }

@@ -6,18 +6,15 @@
 #include <benchmark/benchmark.h>
 
 #include <SDL.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 
+#include "EngineCpu.h"
 #include "common/Exit.h"
 #include "engine/Velmora.h"
 
@@ -25,48 +22,15 @@ namespace {
 
 constexpr const char* FONT = "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf";
 
-// User plus system CPU time of a process in clock ticks.
-long cpuTicks(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    std::getline(in, line);
-    // Fields after the command name, which is in parentheses.
-    std::istringstream fields(line.substr(line.rfind(')') + 2));
-    std::string field;
-    long utime = 0, stime = 0;
-    for (int i = 3; fields >> field; ++i) {
-        if (i == 14) utime = std::stol(field);
-        if (i == 15) {
-            stime = std::stol(field);
-            break;
-        }
-    }
-    return utime + stime;
-}
-
 void BM_IdleClickWait(benchmark::State& state) {
     const auto dir = std::filesystem::temp_directory_path() / "velmora-idle-bench";
     std::filesystem::create_directories(dir);
     std::ofstream(dir / "0.txt") << "*define\ngame\n*start\nclick\nend\n";
     double percent = 0;
-    for (auto _ : state) {
-        const pid_t pid = fork();
-        if (pid == 0) {
-            setenv("SDL_VIDEODRIVER", "dummy", 1);
-            setenv("SDL_AUDIODRIVER", "dummy", 1);
-            freopen("/dev/null", "w", stdout);
-            execl(VELMORA_BINARY, VELMORA_BINARY, "-r", dir.c_str(), "-f", FONT, nullptr);
-            _exit(127);
-        }
-        // Let it reach the wait, then measure two seconds of waiting.
-        std::this_thread::sleep_for(std::chrono::milliseconds(800));
-        const long before = cpuTicks(pid);
-        std::this_thread::sleep_for(std::chrono::seconds(2));
-        const long after = cpuTicks(pid);
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
-        percent = 100.0 * static_cast<double>(after - before) / (2.0 * sysconf(_SC_CLK_TCK));
-    }
+    // Let it reach the wait, then measure two seconds of waiting.
+    for (auto _ : state)
+        percent = velmora::bench::engineCpuPercent(dir, std::chrono::milliseconds(800),
+                                                   std::chrono::seconds(2));
     state.counters["cpu_percent"] = percent;
     std::filesystem::remove_all(dir);
 }
