@@ -17,7 +17,7 @@ void Velmora::showTextWindow(bool take_save_point) {
     screen.compose(screen.effect_target_surface, nullptr, screen.text_refresh_flags,
                    layerSettings());
     screen.damage.clear();
-    screen.damage.add(screen.window_image.screen_rect);
+    screen.damage.add(screen.textArea());
     // The window prepares its own after picture.
     runEffect(window_effect, false, true, false);
 }
@@ -28,7 +28,7 @@ void Velmora::hideTextWindow(bool forced) {
     screen.compose(screen.windowless_surface, nullptr, REFRESH_PICTURES, layerSettings());
     copyArea(screen.windowless_surface, screen.effect_target_surface, screen.bounds());
     screen.window_shown = false;
-    screen.damage.add(screen.window_image.screen_rect);
+    screen.damage.add(screen.textArea());
     runEffect(window_effect, false, false, false);
 }
 
@@ -38,7 +38,7 @@ void Velmora::clearPage() {
     text.page_tag.clear();
     text.chars_since_wait = 0;
     text.save_point_pending = true;
-    screen.text_layer_image.paint(0, 0, 0, 0);
+    screen.clearTextLayer();
 }
 
 void Velmora::startNewPage() {
@@ -109,7 +109,7 @@ void Velmora::resetTextDisplay(bool window_too) {
     screen.window_shown = false;
     input.text_wait_state = 0;
     story_font.clearPosition();
-    screen.text_layer_image.paint(0, 0, 0, 0);
+    screen.clearTextLayer();
     // A new game keeps the window the define section set up.
     if (!window_too) return;
     // The shaded window covers the whole screen until setwindow says otherwise.

@@ -101,6 +101,9 @@ class AnimImage {
     // (x, y), cut by `clip` when given and by the surface.
     void blendGlyph(SDL_Surface* coverage, int x, int y, RgbColour colour, const SDL_Rect* clip,
                     bool rotated);
+    // What blendGlyph has drawn on since the surface was last painted, in the
+    // surface's pixels: a text layer's glyphs can reach past the text window.
+    SDL_Rect glyph_rect{};
 
     bool is_shallow_copy = false;
     TransparencyMode transparency_mode = TransparencyMode::TopLeftKey;

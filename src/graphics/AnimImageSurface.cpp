@@ -40,6 +40,7 @@ void AnimImage::paint(uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
     if (!lock.locked()) return;
     const uint32_t colour = SDL_MapRGBA(surface->format, r, g, b, a);
     for (int y = 0; y < surface->h; ++y) std::fill_n(pixelRow(surface, y), surface->w, colour);
+    glyph_rect = SDL_Rect{};
 }
 
 void AnimImage::copyFromSurface(SDL_Surface* source, const SDL_Rect* source_rect, int dest_x,

@@ -78,6 +78,8 @@ void AnimImage::blendGlyph(SDL_Surface* coverage, int x, int y, RgbColour colour
     if (!own_lock.locked() || !glyph_lock.locked()) return;
     const uint32_t mapped = SDL_MapRGB(surface->format, colour.r, colour.g, colour.b);
     const uint32_t source[3] = {colour.r, colour.g, colour.b};
+    glyph_rect = rectUnion(glyph_rect, SDL_Rect{clampToInt16(cell_column + span.rect.x),
+                                                span.rect.y, span.rect.w, span.rect.h});
     forEachCoverage(coverage, span, rotated, [&](int i, int j, uint32_t a) {
         const int64_t column = cell_column + span.rect.x + i;
         if (a == 0 || column >= surface->w) return;

@@ -30,6 +30,17 @@ int clipRect(SDL_Rect& rect, const SDL_Rect& clip, ClipOffsets* offsets) {
     return 0;
 }
 
+SDL_Rect rectUnion(const SDL_Rect& a, const SDL_Rect& b) {
+    if (a.w == 0 || a.h == 0) return b;
+    if (b.w == 0 || b.h == 0) return a;
+    const int32_t left = std::min<int32_t>(a.x, b.x);
+    const int32_t top = std::min<int32_t>(a.y, b.y);
+    const int32_t right = std::max<int32_t>(a.x + a.w, b.x + b.w);
+    const int32_t bottom = std::max<int32_t>(a.y + a.h, b.y + b.h);
+    return SDL_Rect{clampToInt16(left), clampToInt16(top), clampToUint16(right - left),
+                    clampToUint16(bottom - top)};
+}
+
 int16_t clampToInt16(int64_t value) {
     return static_cast<int16_t>(std::clamp<int64_t>(value, std::numeric_limits<int16_t>::min(),
                                                     std::numeric_limits<int16_t>::max()));

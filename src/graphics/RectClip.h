@@ -22,6 +22,10 @@ struct ClipOffsets {
 // filled on success.
 int clipRect(SDL_Rect& rect, const SDL_Rect& clip, ClipOffsets* offsets = nullptr);
 
+// The smallest rectangle holding both; an empty one (no width or height)
+// adds nothing.
+SDL_Rect rectUnion(const SDL_Rect& a, const SDL_Rect& b);
+
 // Values beyond the field's range stick to its nearest end instead of wrapping.
 int16_t clampToInt16(int64_t value);
 uint16_t clampToUint16(int64_t value);

@@ -67,6 +67,15 @@ SDL_Rect Screen::bounds() const {
     return SDL_Rect{0, 0, clampToUint16(width), clampToUint16(height)};
 }
 
+SDL_Rect Screen::textArea() const {
+    return rectUnion(window_image.screen_rect, text_layer_image.glyph_rect);
+}
+
+void Screen::clearTextLayer() {
+    damage.add(text_layer_image.glyph_rect);
+    text_layer_image.paint(0, 0, 0, 0);
+}
+
 void Screen::damagePicture(const AnimImage& image) {
     damage.add(image.affine ? image.bounding_rect : image.screen_rect);
 }

@@ -92,6 +92,10 @@ class Screen {
     // sprite, the screen rectangle of any other.
     void damagePicture(const AnimImage& image);
     void damageAll() { damage.damageAll(width, height); }
+    // Where the text window and its text show: glyphs may reach past the window.
+    SDL_Rect textArea() const;
+    // Empties the text layer, damaging where its glyphs were.
+    void clearTextLayer();
     // The whole screen as a rectangle.
     SDL_Rect bounds() const;
 

@@ -119,7 +119,7 @@ void Velmora::leaveSystemMenu(bool restore) {
 
 void Velmora::startMenuScreen(int32_t columns, int32_t rows) {
     menu_layout = true;
-    screen.text_layer_image.paint(0, 0, 0, 0);
+    screen.clearTextLayer();
     FontState& font = menu_font;
     font.area_cells = {columns, rows};
     font.area_origin.x = (screen.width * scale_den / scale_num - font.cell_pitch.x * columns) / 2;

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "engine/Velmora.h"
+#include "graphics/RectClip.h"
 
 namespace velmora {
 
@@ -14,16 +15,6 @@ constexpr int32_t UP_ARROW = 1;
 constexpr int32_t DOWN_ARROW = 2;
 // Each arrow reacts over a third of the text window.
 constexpr int32_t WINDOW_PARTS = 3;
-
-// The smallest rectangle holding both.
-SDL_Rect bothRects(const SDL_Rect& a, const SDL_Rect& b) {
-    const int32_t left = std::min<int32_t>(a.x, b.x);
-    const int32_t top = std::min<int32_t>(a.y, b.y);
-    const int32_t right = std::max<int32_t>(a.x + a.w, b.x + b.w);
-    const int32_t bottom = std::max<int32_t>(a.y + a.h, b.y + b.h);
-    return SDL_Rect{clampToInt16(left), clampToInt16(top), clampToUint16(right - left),
-                    clampToUint16(bottom - top)};
-}
 
 } // namespace
 
@@ -69,7 +60,7 @@ void Velmora::buildLookbackArrows(int32_t pages_back) {
                 clampToInt16(arrow.at_top ? window.y : window.y + window.h - h);
             picture->absolute_position = true;
         }
-        button.image_rect = bothRects(button.off_image->screen_rect, button.on_image->screen_rect);
+        button.image_rect = rectUnion(button.off_image->screen_rect, button.on_image->screen_rect);
         button.state = ButtonState::Off;
     }
 }

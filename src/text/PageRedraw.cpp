@@ -16,7 +16,7 @@ bool isSpace(uint8_t byte) {
 } // namespace
 
 void Velmora::redrawPage(SDL_Surface* target, const std::string& page_text) {
-    screen.text_layer_image.paint(0, 0, 0, 0);
+    screen.clearTextLayer();
     FontState font = story_font;
     font.clearPosition();
     const TextRenderContext context = textContext();

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "BitmapReader.h"
 #include "TestSupport.h"
 
 namespace velmora {
@@ -137,6 +138,32 @@ TEST_F(TextDisplayGameTest, InputNeedsAStringVariable) {
     EXPECT_EQ(good.status, 0) << good.err;
     EXPECT_NE(good.out.find("*** inputCommand(): $1 is set to the default value: Mira\n"),
               std::string::npos);
+}
+
+// Text that reaches past the window's rectangle is taken away with the rest of
+// the page: by a new page, and by textclear.
+TEST_F(TextDisplayGameTest, TextOutsideTheWindowGoesWithThePage) {
+    const std::string line = "`WWWWWWWW";
+    RunResult result =
+        play("bg white,1\n"
+             "setwindow 20,20,4,2,40,40,0,0,0,1,1,\"#808080\",20,20,100,60\n" +
+                 line + "\\\ngetscreenshot 640,480\nsavescreenshot \"page.bmp\"\n" + line +
+                 "@\ntextclear\nprint 1\ngetscreenshot 640,480\n"
+                 "savescreenshot \"cleared.bmp\"\n",
+             "idle click\nidle shot shown.bmp\nidle click\n");
+    ASSERT_EQ(result.status, 0) << result.err;
+    // Pixels right of the window that are not the white background.
+    auto marked = [&](const std::string& name) {
+        const std::optional<test::Bitmap> shot = test::readBitmap24(game.read(name));
+        if (!shot) return -1;
+        int n = 0;
+        for (int y = 0; y < 100; ++y)
+            for (int x = 102; x < 640; ++x) n += shot->at(x, y) != 0xffffff;
+        return n;
+    };
+    EXPECT_GT(marked("shown.bmp"), 100); // the text does reach past the window
+    EXPECT_EQ(marked("page.bmp"), 0);
+    EXPECT_EQ(marked("cleared.bmp"), 0);
 }
 
 TEST_F(TextDisplayGameTest, ContinuedLinesMustEndAtTheSlash) {
