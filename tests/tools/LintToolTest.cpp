@@ -129,6 +129,32 @@ TEST(LintTool, TheDemoIsClean) {
     EXPECT_EQ(result.status, 0) << result.err;
 }
 
+// The script that docs/writing-your-first-game.md builds, block by block,
+// with stand-ins for the pictures and music it names.
+TEST(LintTool, TheFirstGameGuideIsClean) {
+    const std::string guide =
+        readAll(fs::path(__FILE__).parent_path() / "../../docs/writing-your-first-game.md");
+    const std::string open = "```text\n";
+    std::string script;
+    for (size_t at = guide.find(open); at != std::string::npos; at = guide.find(open, at)) {
+        at += open.size();
+        const size_t end = guide.find("```", at);
+        ASSERT_NE(end, std::string::npos);
+        const std::string block = guide.substr(at, end - at);
+        // The directory listing and the scripted input are not script.
+        if (block.rfind("lighthouse/", 0) != 0 && block.rfind("# input.txt", 0) != 0)
+            script += block;
+        at = end + 3;
+    }
+    ASSERT_NE(script.find("*define"), std::string::npos);
+    ScratchDir game;
+    game.write("0.txt", script);
+    for (const char* name : {"shore.png", "keeper.png", "waves.ogg"}) game.write(name, "x");
+    const RunResult result = lint(game.path());
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.status, 0) << result.err;
+}
+
 TEST(LintArguments, FindsTheCommandAfterACondition) {
     struct Case {
         const char* line;
