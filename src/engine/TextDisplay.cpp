@@ -344,10 +344,8 @@ void Velmora::wrapBeforeWord() {
     text.in_word = true;
     const WordSource source = text_one_byte ? WordSource::OneByteLine : WordSource::DoubleByteLine;
     const int32_t cells = wordCells(text_source + token_offset, source);
-    if (!breaksBeforeWord(story_font, cells, text.indent_count)) return;
     // Only the row changes: the page keeps the text as it is without word wrap.
-    story_font.breakLine();
-    for (int32_t i = 0; i < text.indent_count; ++i) story_font.advance(2);
+    breakRowBeforeWord(story_font, cells, text.indent_count);
 }
 
 bool Velmora::clickstrWait(const CharacterBytes* character, int32_t length) {

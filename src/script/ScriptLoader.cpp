@@ -226,6 +226,7 @@ bool ScriptStream::readScriptSub(std::FILE* file, const std::string& name, size_
     *cursor++ = '\n';
     return true;
 }
+
 bool ScriptStream::convertFromUtf8(const std::string& name, size_t room, char*& cursor, size_t& n) {
     // One byte more than the most the conversion writes, so that an empty
     // file still asks for a block.

@@ -49,11 +49,8 @@ void Velmora::redrawPage(SDL_Surface* target, const std::string& page_text) {
             } else if (!in_word) {
                 in_word = true;
                 const std::string_view rest(reinterpret_cast<const char*>(p - 1), end - p + 1);
-                if (breaksBeforeWord(font, wordCells(rest, WordSource::Recorded),
-                                     context.indent_count)) {
-                    font.breakLine();
-                    for (int32_t i = 0; i < context.indent_count; ++i) font.advance(2);
-                }
+                breakRowBeforeWord(font, wordCells(rest, WordSource::Recorded),
+                                   context.indent_count);
             }
         } else {
             // Two half-width characters share a step, as when they were first shown.

@@ -56,12 +56,14 @@ int32_t wordCells(std::string_view text, WordSource source) {
     return cells;
 }
 
-bool breaksBeforeWord(const FontState& font, int32_t cells, int32_t indent) {
+void breakRowBeforeWord(FontState& font, int32_t cells, int32_t indent) {
     const int32_t d = font.direction();
     const int64_t row = int64_t{font.area_cells[d]} * 2;
     const bool fits_rest = int64_t{font.pen[d]} + cells <= row;
     const bool fits_row = int64_t{cells} + int64_t{indent} * 2 <= row;
-    return !font.isLineStart() && !fits_rest && fits_row;
+    if (font.isLineStart() || fits_rest || !fits_row) return;
+    font.breakLine();
+    for (int32_t i = 0; i < indent; ++i) font.advance(2);
 }
 
 std::string withoutKeptSpaces(std::string_view page_text) {

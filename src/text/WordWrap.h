@@ -31,10 +31,10 @@ enum class WordSource {
 // changes take no room.
 int32_t wordCells(std::string_view text, WordSource source);
 
-// Whether the row must break before a word of `cells` half-cells at the pen:
-// the word does not fit in the rest of the row but would in a row that begins
-// with `indent` full-width spaces.
-bool breaksBeforeWord(const FontState& font, int32_t cells, int32_t indent);
+// Moves the pen to the next row, `indent` full-width cells in, when a word of
+// `cells` half-cells does not fit in the rest of the row but would fit in
+// such a row; only the pen moves.
+void breakRowBeforeWord(FontState& font, int32_t cells, int32_t indent);
 
 // The page buffer as the game reads it back and saves it: kept spaces removed.
 std::string withoutKeptSpaces(std::string_view page_text);
